@@ -1,0 +1,18 @@
+#pragma once
+
+// Visibility of the host's classes to scenario modules. The host DLL exports
+// them; modules import them from its import library. Native builds have no DLL.
+#if defined(_WIN32)
+#if defined(LUMIVEX_BUILDING_HOST)
+#define LUMIVEX_API __declspec(dllexport)
+#else
+#define LUMIVEX_API __declspec(dllimport)
+#endif
+#else
+#define LUMIVEX_API
+#endif
+
+// A window handle without <windows.h>: the same type as HWND, so portable
+// headers can name windows and Windows code can pass them straight through.
+struct HWND__;
+using FCWindowHandle = HWND__*;

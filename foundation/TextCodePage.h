@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "foundation/LumivexApi.h"
+
+// The code page of the game's text: 932 (Shift-JIS) unless start-up reads
+// the language "EN", which makes it 1252. Every conversion of host text goes
+// through it, never through the system's ANSI code page, so a Japanese game
+// shows and opens its names correctly on any system.
+LUMIVEX_API unsigned textCodePage();
+LUMIVEX_API void setTextCodePage(unsigned codePage);
+
+#if defined(_WIN32)
+// Text of the game's code page to UTF-16 for the wide-character calls, and
+// back; and either to UTF-8.
+LUMIVEX_API std::wstring toWide(const char* text);
+LUMIVEX_API std::string fromWide(const wchar_t* text);
+LUMIVEX_API std::string toUtf8(const char* text);
+#endif

@@ -1,0 +1,18 @@
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "foundation/UxMessageBox.h"
+
+// Native builds have no screen: the box goes to standard error and is
+// answered with its first button.
+int UxMessageBox::showOnScreen(const Request& request)
+{
+    std::fprintf(stderr, "[%s] %s\n", request.caption, request.text);
+    return firstButton(request.style);
+}
+
+void UxMessageBox::pause(unsigned milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

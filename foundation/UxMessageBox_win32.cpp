@@ -1,0 +1,63 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "foundation/TextCodePage.h"
+#include "foundation/UxMessageBox.h"
+
+namespace {
+
+// LUMIVEX_MESSAGE_LOG turns every box of the process into a line of that
+// file and an immediate answer, so whole-program tests never block on a box.
+struct ProcessRecorder {
+    std::wstring path;
+    int answer = 0;
+    CRITICAL_SECTION lock;
+
+    ProcessRecorder()
+    {
+        InitializeCriticalSection(&lock);
+        if (const wchar_t* log = _wgetenv(L"LUMIVEX_MESSAGE_LOG"))
+            path = log;
+        if (const wchar_t* value = _wgetenv(L"LUMIVEX_MESSAGE_ANSWER"))
+            answer = static_cast<int>(std::wcstol(value, nullptr, 10));
+    }
+
+    void record(const UxMessageBox::Request& request)
+    {
+        std::string line = toUtf8(request.caption) + "\t" + toUtf8(request.text) + "\t" +
+                           std::to_string(request.style) + "\n";
+        EnterCriticalSection(&lock);
+        if (FILE* file = _wfopen(path.c_str(), L"ab")) {
+            std::fwrite(line.data(), 1, line.size(), file);
+            std::fclose(file);
+        }
+        LeaveCriticalSection(&lock);
+    }
+};
+
+ProcessRecorder& recorder()
+{
+    static ProcessRecorder instance;
+    return instance;
+}
+
+} // namespace
+
+int UxMessageBox::showOnScreen(const Request& request)
+{
+    ProcessRecorder& log = recorder();
+    if (!log.path.empty()) {
+        log.record(request);
+        return log.answer ? log.answer : firstButton(request.style);
+    }
+    return MessageBoxW(reinterpret_cast<HWND>(request.owner), toWide(request.text).c_str(),
+                       toWide(request.caption).c_str(), request.style);
+}
+
+void UxMessageBox::pause(unsigned milliseconds)
+{
+    Sleep(milliseconds);
+}

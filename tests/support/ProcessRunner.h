@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// Whole-program runs of the host for the tests: a private copy of the test
+// game folder, an ini file of the test's own, the executable (optionally
+// renamed) started there with its message boxes logged instead of shown.
+struct GameRun {
+    unsigned long exitCode = 0;
+    bool finished = false;
+    std::string trace;    // trace.txt written by the test modules
+    std::string messages; // one UTF-8 line per message box: caption, text, style
+};
+
+class GameFolder {
+public:
+    // Copies "test-game" (beside the working folder) into a fresh temporary folder.
+    GameFolder();
+    ~GameFolder();
+    GameFolder(const GameFolder&) = delete;
+    GameFolder& operator=(const GameFolder&) = delete;
+
+    void writeFile(const std::wstring& name, const std::string& content);
+    void renameFile(const std::wstring& from, const std::wstring& to);
+    GameRun run(const std::wstring& executable = L"Lumivex.exe", unsigned timeoutMs = 60000);
+    const std::wstring& path() const { return m_path; }
+
+private:
+    std::string readFile(const std::wstring& name) const;
+    std::wstring m_path;
+};

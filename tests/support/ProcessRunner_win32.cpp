@@ -1,0 +1,125 @@
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "support/ProcessRunner.h"
+
+namespace {
+
+std::wstring workingFolder()
+{
+    wchar_t buffer[MAX_PATH];
+    DWORD length = GetCurrentDirectoryW(MAX_PATH, buffer);
+    return std::wstring(buffer, length);
+}
+
+void copyFolder(const std::wstring& from, const std::wstring& to)
+{
+    CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            CopyFileW((from + L"\\" + found.cFileName).c_str(), (to + L"\\" + found.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+void removeFolder(const std::wstring& path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((path + L"\\" + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+} // namespace
+
+GameFolder::GameFolder()
+{
+    static LONG counter = 0;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    m_path = std::wstring(temp) + L"lumivex-game-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(InterlockedIncrement(&counter));
+    removeFolder(m_path);
+    copyFolder(workingFolder() + L"\\test-game", m_path);
+}
+
+GameFolder::~GameFolder()
+{
+    removeFolder(m_path);
+}
+
+void GameFolder::writeFile(const std::wstring& name, const std::string& content)
+{
+    HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void GameFolder::renameFile(const std::wstring& from, const std::wstring& to)
+{
+    MoveFileW((m_path + L"\\" + from).c_str(), (m_path + L"\\" + to).c_str());
+}
+
+std::string GameFolder::readFile(const std::wstring& name) const
+{
+    std::string content;
+    HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return content;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
+        content.append(buffer, got);
+    CloseHandle(file);
+    // Text mode of the modules' C runtime may have written CRLF.
+    std::string plain;
+    for (char c : content)
+        if (c != '\r')
+            plain += c;
+    return plain;
+}
+
+GameRun GameFolder::run(const std::wstring& executable, unsigned timeoutMs)
+{
+    GameRun result;
+    std::wstring log = m_path + L"\\messages.txt";
+    SetEnvironmentVariableW(L"LUMIVEX_MESSAGE_LOG", log.c_str());
+    SetEnvironmentVariableW(L"LUMIVEX_TRACE", nullptr);
+
+    std::wstring program = m_path + L"\\" + executable;
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  m_path.c_str(), &startup, &process);
+    SetEnvironmentVariableW(L"LUMIVEX_MESSAGE_LOG", nullptr);
+    if (!started)
+        return result;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        result.finished = true;
+        GetExitCodeProcess(process.hProcess, &result.exitCode);
+    } else {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    result.trace = readFile(L"trace.txt");
+    result.messages = readFile(L"messages.txt");
+    return result;
+}

@@ -1,0 +1,37 @@
+#include <cstdio>
+#include <cstring>
+
+// lvtool: the game makers' asset tool. Commands are added as the formats
+// they work on arrive; scripts depend on their names, options and output.
+
+namespace {
+
+constexpr const char* kVersion = "0.1.0";
+
+int usage(FILE* out)
+{
+    std::fprintf(out,
+                 "usage: lvtool <command> [arguments]\n"
+                 "\n"
+                 "commands:\n"
+                 "  version    print the tool's version\n"
+                 "  help       print this text\n");
+    return out == stdout ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage(stderr);
+    const char* command = argv[1];
+    if (std::strcmp(command, "version") == 0 || std::strcmp(command, "--version") == 0) {
+        std::printf("lvtool %s\n", kVersion);
+        return 0;
+    }
+    if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0)
+        return usage(stdout);
+    std::fprintf(stderr, "lvtool: unknown command '%s'\n", command);
+    return usage(stderr);
+}
