@@ -13,18 +13,16 @@ function(lumivex_compile_options target)
                                              -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(LUMIVEX_FUZZERS AND NOT LUMIVEX_WIN32)
+    # Coverage for the fuzzers in everything they reach.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
-# Sources that hold the host's Japanese texts: written in UTF-8, their string
-# literals become code page 932 bytes, the text code page of a Japanese game.
-# Only these files: the C++20 library headers hold a literal (the micro sign
-# of <chrono>) that code page 932 cannot express.
-function(lumivex_shift_jis_sources)
-  # Source properties are seen by targets of the directory that sets them:
-  # the host and portable targets live in the top directory.
-  set_property(SOURCE ${ARGN} DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY COMPILE_OPTIONS
-               -finput-charset=UTF-8 -fexec-charset=CP932)
-endfunction()
+# The host's Japanese texts are code page 932 bytes written as escapes, with
+# the text in a comment beside them (scripts/sjis-literal makes them): clang
+# knows no execution character set but UTF-8, and the C++20 headers hold a
+# literal (the micro sign of <chrono>) that code page 932 cannot express.
 
 # libstdc++ and libgcc as DLLs: an exception thrown in a scenario module must
 # unwind into the host's catch, which needs one shared unwinder and one

@@ -6,7 +6,8 @@
 #include "foundation/FCHeap.h"
 #include "foundation/UxMessageBox.h"
 
-const char kNotEnoughMemoryText[] = "メモリが足りません！";
+// メモリが足りません！
+const char kNotEnoughMemoryText[] = "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x49";
 
 namespace {
 
@@ -111,7 +112,9 @@ CannotWriteException::~CannotWriteException() = default;
 CannotLoadException::~CannotLoadException() = default;
 
 ExitScenarioException::ExitScenarioException()
-    : Diagnostic("ExitOasysScenario", "シナリオが強制終了されました")
+    // シナリオが強制終了されました
+    : Diagnostic("ExitOasysScenario", "\x83\x56\x83\x69\x83\x8A\x83\x49\x82\xAA\x8B\xAD\x90\xA7\x8F\x49\x97\xB9"
+                                      "\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD")
 {
 }
 

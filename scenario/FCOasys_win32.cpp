@@ -39,7 +39,7 @@ void FCOasys::loadScenarioModule(const char* fileName)
     if (m_scenarioModule.load(fileName ? fileName : ""))
         return;
     FCString text(fileName);
-    text.append("がロードできません");
+    text.append("\x82\xAA\x83\x8D\x81\x5B\x83\x68\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1"); // がロードできません
     UxMessageBox::show(m_owner, text.text(), "FCString class",
                        UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground);
     throw CannotLoadException("FCOasys - load", text.text());

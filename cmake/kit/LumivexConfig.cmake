@@ -27,15 +27,21 @@ endif()
 file(GLOB LUMIVEX_HOST_FILES "${LUMIVEX_KIT_PREFIX}/bin/*.dll")
 set(LUMIVEX_HOST_EXECUTABLE "${LUMIVEX_KIT_PREFIX}/bin/Lumivex.exe")
 
-# lumivex_add_scenario_module(<name> <sources>...): builds <name>.dll, a
-# scenario or resident module importing from the host.
+# lumivex_add_scenario_module(<name> [UTF8_TEXT] <sources>...): builds
+# <name>.dll, a scenario or resident module importing from the host.
+# Sources are UTF-8; their string literals become code page 932 (Shift-JIS),
+# the text of a Japanese game, unless UTF8_TEXT is given. (With the
+# conversion, a source must not include <chrono> in C++20: it holds a
+# character that code page 932 lacks.)
 function(lumivex_add_scenario_module name)
-  add_library(${name} SHARED ${ARGN})
+  cmake_parse_arguments(MODULE "UTF8_TEXT" "" "" ${ARGN})
+  add_library(${name} SHARED ${MODULE_UNPARSED_ARGUMENTS})
   set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".dll" CXX_EXTENSIONS OFF)
   target_link_libraries(${name} PRIVATE Lumivex::host)
-  # Texts in the sources are UTF-8; the host reads them as code page 932.
+  if(NOT MODULE_UTF8_TEXT)
+    target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8 -fexec-charset=CP932>)
+  endif()
   # One shared libgcc and libstdc++ let the host catch what a module throws.
-  target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-finput-charset=UTF-8 -fexec-charset=CP932>)
   target_link_options(${name} PRIVATE -shared-libgcc)
 endfunction()
 
