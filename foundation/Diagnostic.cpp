@@ -27,12 +27,14 @@ char* copyText(const char* text)
 } // namespace
 
 Diagnostic::Diagnostic(const char* operation, const char* message)
-    : m_operation(copyText(operation)), m_message(copyText(message))
+    : m_operation(copyText(operation))
+    , m_message(copyText(message))
 {
 }
 
 Diagnostic::Diagnostic(const Diagnostic& other)
-    : m_operation(copyText(other.m_operation)), m_message(copyText(other.m_message))
+    : m_operation(copyText(other.m_operation))
+    , m_message(copyText(other.m_message))
 {
 }
 
@@ -54,7 +56,7 @@ Diagnostic::~Diagnostic()
 void Diagnostic::show(FCWindowHandle owner) const
 {
     UxMessageBox::show(owner, m_message ? m_message : "", m_operation ? m_operation : "",
-                       UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground);
+        UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground);
 }
 
 void Diagnostic::show() const
@@ -113,8 +115,9 @@ CannotLoadException::~CannotLoadException() = default;
 
 ExitScenarioException::ExitScenarioException()
     // シナリオが強制終了されました
-    : Diagnostic("ExitOasysScenario", "\x83\x56\x83\x69\x83\x8A\x83\x49\x82\xAA\x8B\xAD\x90\xA7\x8F\x49\x97\xB9"
-                                      "\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD")
+    : Diagnostic("ExitOasysScenario",
+        "\x83\x56\x83\x69\x83\x8A\x83\x49\x82\xAA\x8B\xAD\x90\xA7\x8F\x49\x97\xB9"
+        "\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD")
 {
 }
 

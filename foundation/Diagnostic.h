@@ -27,11 +27,14 @@ private:
     char* m_message;
 };
 
-#define LUMIVEX_DIAGNOSTIC_CLASS(Name)                                                  \
-    class LUMIVEX_API Name : public Diagnostic {                                        \
-    public:                                                                             \
-        Name(const char* operation, const char* message) : Diagnostic(operation, message) {} \
-        ~Name() override;                                                               \
+#define LUMIVEX_DIAGNOSTIC_CLASS(Name)                                                                                 \
+    class LUMIVEX_API Name : public Diagnostic {                                                                       \
+    public:                                                                                                            \
+        Name(const char* operation, const char* message)                                                               \
+            : Diagnostic(operation, message)                                                                           \
+        {                                                                                                              \
+        }                                                                                                              \
+        ~Name() override;                                                                                              \
     }
 
 LUMIVEX_DIAGNOSTIC_CLASS(NotEnoughMemoryException);

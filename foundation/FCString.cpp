@@ -15,7 +15,9 @@ int32_t capacityFor(int32_t length, int32_t blockSize)
 } // namespace
 
 FCStringRep::FCStringRep(const char* source, int32_t sourceLength, int32_t block)
-    : references(1), length(sourceLength), blockSize(block < 16 ? 16 : block)
+    : references(1)
+    , length(sourceLength)
+    , blockSize(block < 16 ? 16 : block)
 {
     capacity = capacityFor(length, blockSize);
     text = static_cast<char*>(FCHeap::allocate(static_cast<size_t>(capacity), FCHeap::kNoThrow));
@@ -31,15 +33,21 @@ FCStringRep::~FCStringRep()
     FCHeap::release(text);
 }
 
-FCString::FCString() : m_rep(new FCStringRep("", 0, kDefaultBlockSize)), m_cursor(m_rep->text) {}
-
-FCString::FCString(const char* text, int32_t blockSize)
-    : m_rep(new FCStringRep(text ? text : "", text ? static_cast<int32_t>(std::strlen(text)) : 0, blockSize)),
-      m_cursor(m_rep->text)
+FCString::FCString()
+    : m_rep(new FCStringRep("", 0, kDefaultBlockSize))
+    , m_cursor(m_rep->text)
 {
 }
 
-FCString::FCString(const FCString& other) : m_rep(other.m_rep), m_cursor(other.m_cursor)
+FCString::FCString(const char* text, int32_t blockSize)
+    : m_rep(new FCStringRep(text ? text : "", text ? static_cast<int32_t>(std::strlen(text)) : 0, blockSize))
+    , m_cursor(m_rep->text)
+{
+}
+
+FCString::FCString(const FCString& other)
+    : m_rep(other.m_rep)
+    , m_cursor(other.m_cursor)
 {
     m_rep->references.fetch_add(1, std::memory_order_relaxed);
 }
@@ -74,8 +82,8 @@ void FCString::release()
 
 bool FCString::operator==(const FCString& other) const
 {
-    return m_rep == other.m_rep ||
-           (m_rep->length == other.m_rep->length && std::strcmp(m_rep->text, other.m_rep->text) == 0);
+    return m_rep == other.m_rep
+        || (m_rep->length == other.m_rep->length && std::strcmp(m_rep->text, other.m_rep->text) == 0);
 }
 
 bool FCString::operator==(const char* other) const

@@ -3,7 +3,7 @@
 #include <atomic>
 
 namespace {
-std::atomic<unsigned> g_codePage{932};
+std::atomic<unsigned> g_codePage { 932 };
 }
 
 unsigned textCodePage()

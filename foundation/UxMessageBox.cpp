@@ -10,15 +10,15 @@ struct InterceptorSlot {
 };
 
 // Set by tests before the boxes they expect; read by whichever thread shows one.
-std::atomic<InterceptorSlot*> g_slot{nullptr};
+std::atomic<InterceptorSlot*> g_slot { nullptr };
 InterceptorSlot g_slots[2];
-std::atomic<int> g_slotIndex{0};
+std::atomic<int> g_slotIndex { 0 };
 
 } // namespace
 
 int UxMessageBox::show(FCWindowHandle owner, const char* text, const char* caption, unsigned style)
 {
-    Request request{owner, text ? text : "", caption ? caption : "", style};
+    Request request { owner, text ? text : "", caption ? caption : "", style };
     if (InterceptorSlot* slot = g_slot.load(std::memory_order_acquire))
         return slot->function(request, slot->context);
     return showOnScreen(request);
@@ -38,7 +38,7 @@ void UxMessageBox::intercept(Interceptor interceptor, void* context, Interceptor
     // Two slots used in turn: a box being answered through the old slot keeps
     // reading consistent values while the new one is published.
     int index = g_slotIndex.fetch_xor(1) ^ 1;
-    g_slots[index] = {interceptor, context};
+    g_slots[index] = { interceptor, context };
     g_slot.store(&g_slots[index], std::memory_order_release);
 }
 

@@ -41,8 +41,8 @@ public:
 
     // Installs (or, with null, removes) the process-wide interceptor; returns
     // the previous one through the out-parameters when they are given.
-    static void intercept(Interceptor interceptor, void* context, Interceptor* previous = nullptr,
-                          void** previousContext = nullptr);
+    static void intercept(
+        Interceptor interceptor, void* context, Interceptor* previous = nullptr, void** previousContext = nullptr);
 
     // The answer of the first button of a style (OK, Abort, Yes or Retry).
     static int firstButton(unsigned style);

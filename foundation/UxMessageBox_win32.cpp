@@ -27,8 +27,8 @@ struct ProcessRecorder {
 
     void record(const UxMessageBox::Request& request)
     {
-        std::string line = toUtf8(request.caption) + "\t" + toUtf8(request.text) + "\t" +
-                           std::to_string(request.style) + "\n";
+        std::string line
+            = toUtf8(request.caption) + "\t" + toUtf8(request.text) + "\t" + std::to_string(request.style) + "\n";
         EnterCriticalSection(&lock);
         if (FILE* file = _wfopen(path.c_str(), L"ab")) {
             std::fwrite(line.data(), 1, line.size(), file);
@@ -54,7 +54,7 @@ int UxMessageBox::showOnScreen(const Request& request)
         return log.answer ? log.answer : firstButton(request.style);
     }
     return MessageBoxW(reinterpret_cast<HWND>(request.owner), toWide(request.text).c_str(),
-                       toWide(request.caption).c_str(), request.style);
+        toWide(request.caption).c_str(), request.style);
 }
 
 void UxMessageBox::pause(unsigned milliseconds)

@@ -6,7 +6,8 @@
 #include "scenario/FCScenario.h"
 
 FCOasys::FCOasys(FCWindowHandle owner)
-    : m_owner(owner), m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    : m_owner(owner)
+    , m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
 
@@ -16,9 +17,8 @@ FCOasys::~FCOasys()
         SetEvent(m_stopEvent);
         DWORD threadId = GetThreadId(m_scenarioThread);
         // The thread finds the stop message between two entries.
-        while (!PostThreadMessageW(threadId, kMessageStop, 0, 0) &&
-               WaitForSingleObject(m_scenarioThread, 10) == WAIT_TIMEOUT) {
-        }
+        while (!PostThreadMessageW(threadId, kMessageStop, 0, 0)
+            && WaitForSingleObject(m_scenarioThread, 10) == WAIT_TIMEOUT) { }
         WaitForSingleObject(m_scenarioThread, INFINITE);
         CloseHandle(m_scenarioThread);
     }
@@ -41,7 +41,7 @@ void FCOasys::loadScenarioModule(const char* fileName)
     FCString text(fileName);
     text.append("\x82\xAA\x83\x8D\x81\x5B\x83\x68\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1"); // がロードできません
     UxMessageBox::show(m_owner, text.text(), "FCString class",
-                       UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground);
+        UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground);
     throw CannotLoadException("FCOasys - load", text.text());
 }
 
@@ -50,8 +50,8 @@ void FCOasys::start(const char* entryName)
     if (m_scenarioThread)
         return;
     m_startEntry = entryName;
-    m_scenarioThread = CreateThread(nullptr, m_stackBytes, &FCOasys::scenarioThreadMain, this,
-                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    m_scenarioThread = CreateThread(
+        nullptr, m_stackBytes, &FCOasys::scenarioThreadMain, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
 }
 
 FCScenarioEntry FCOasys::resolve(const char* entryName, const char* moduleName)

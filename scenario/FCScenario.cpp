@@ -1,6 +1,10 @@
 #include "scenario/FCScenario.h"
 
-FCScenario::FCScenario(FCOasys* owner) : manager(owner), residentModule(nullptr) {}
+FCScenario::FCScenario(FCOasys* owner)
+    : manager(owner)
+    , residentModule(nullptr)
+{
+}
 
 FCScenario::~FCScenario()
 {

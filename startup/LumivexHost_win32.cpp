@@ -26,8 +26,8 @@ std::wstring iniPath()
     return length && length < MAX_PATH ? std::wstring(path, length) : std::wstring(L"Lumivex.ini");
 }
 
-std::wstring readIniString(const std::wstring& file, const wchar_t* section, const wchar_t* key,
-                           const wchar_t* fallback)
+std::wstring readIniString(
+    const std::wstring& file, const wchar_t* section, const wchar_t* key, const wchar_t* fallback)
 {
     wchar_t value[512];
     GetPrivateProfileStringW(section, key, fallback, value, 512, file.c_str());
@@ -39,9 +39,8 @@ HostSettings readSettings()
     HostSettings settings;
     std::wstring file = iniPath();
     std::wstring language = readIniString(file, L"setting", L"I18N", L"JP");
-    setTextCodePage(_wcsnicmp(language.c_str(), L"EN", 2) == 0 && (language.size() == 2 || language[2] == L',')
-                        ? 1252
-                        : 932);
+    setTextCodePage(
+        _wcsnicmp(language.c_str(), L"EN", 2) == 0 && (language.size() == 2 || language[2] == L',') ? 1252 : 932);
     settings.title = readIniString(file, L"setting", L"TITLE", L"Lumivex");
     settings.className = readIniString(file, L"setting", L"CLASS", L"Lumivex");
     settings.scenarioModule = fromWide(readIniString(file, L"release", L"scenario", L"hoge").c_str());
@@ -119,7 +118,7 @@ HWND createGameWindow(HINSTANCE instance, GameWindow& game, int showCommand)
 {
     const HostSettings& settings = *game.settings;
     std::wstring windowClass = settings.className + L".wndclass";
-    WNDCLASSEXW registration{};
+    WNDCLASSEXW registration {};
     registration.cbSize = sizeof(registration);
     registration.style = CS_HREDRAW | CS_VREDRAW;
     registration.lpfnWndProc = gameWindowProc;
@@ -131,14 +130,14 @@ HWND createGameWindow(HINSTANCE instance, GameWindow& game, int showCommand)
     // A normal resizable window whose client area is the view, centred on
     // the primary monitor.
     DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT frame{0, 0, settings.viewWidth, settings.viewHeight};
+    RECT frame { 0, 0, settings.viewWidth, settings.viewHeight };
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
     int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    HWND window = CreateWindowExW(0, windowClass.c_str(), settings.title.c_str(), style, x < 0 ? 0 : x,
-                                  y < 0 ? 0 : y, width, height, nullptr, nullptr, instance, &game);
+    HWND window = CreateWindowExW(0, windowClass.c_str(), settings.title.c_str(), style, x < 0 ? 0 : x, y < 0 ? 0 : y,
+        width, height, nullptr, nullptr, instance, &game);
     if (window) {
         ShowWindow(window, showCommand);
         UpdateWindow(window);

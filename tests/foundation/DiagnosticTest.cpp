@@ -17,16 +17,16 @@ TEST(Diagnostic, AppendMessage)
         const char* expected;
     };
     const Case cases[] = {
-        {"abc", "", "abc"},
-        {"abc", nullptr, "abc"},
-        {"abc", "def", "abcdef"},
-        {nullptr, "def", "def"},
+        { "abc", "", "abc" },
+        { "abc", nullptr, "abc" },
+        { "abc", "def", "abcdef" },
+        { nullptr, "def", "def" },
     };
     for (const Case& c : cases) {
         Diagnostic diagnostic("op", c.start);
         diagnostic.appendMessage(c.added);
-        EXPECT_STREQ(diagnostic.message(), c.expected) << (c.start ? c.start : "(null)") << " + "
-                                                       << (c.added ? c.added : "(null)");
+        EXPECT_STREQ(diagnostic.message(), c.expected)
+            << (c.start ? c.start : "(null)") << " + " << (c.added ? c.added : "(null)");
     }
 }
 
@@ -49,7 +49,8 @@ TEST(Diagnostic, ShowPutsUpTaskModalBoxWithOperationAsCaption)
     ASSERT_EQ(boxes.requests().size(), 1u);
     EXPECT_EQ(boxes.requests()[0].caption, "FCString - append");
     // "メモリが足りません！" in code page 932.
-    EXPECT_EQ(boxes.requests()[0].text, "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x49");
+    EXPECT_EQ(
+        boxes.requests()[0].text, "\x83\x81\x83\x82\x83\x8A\x82\xAA\x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x49");
     EXPECT_EQ(boxes.requests()[0].style, 0x12000u);
 }
 

@@ -14,11 +14,11 @@ TEST(FCString, CapacityKeepsOneSpareBlock)
     };
     // ((length + 1) / block + 1) * block, with blocks below 16 raised to 16.
     const Case cases[] = {
-        {"", 256, 256},
-        {"abc", 16, 16},
-        {"0123456789abcde", 16, 32},  // 15 bytes + terminator fill one block
-        {"0123456789abcd", 16, 16},
-        {"abc", 4, 16},
+        { "", 256, 256 },
+        { "abc", 16, 16 },
+        { "0123456789abcde", 16, 32 }, // 15 bytes + terminator fill one block
+        { "0123456789abcd", 16, 16 },
+        { "abc", 4, 16 },
     };
     for (const Case& c : cases) {
         FCStringRep rep(c.text, static_cast<int32_t>(std::char_traits<char>::length(c.text)), c.blockSize);
@@ -55,10 +55,9 @@ TEST(FCString, RenewKeepsTextInNewRepresentation)
 TEST(FCString, CopiesReleasedAcrossThreads)
 {
     FCString shared("shared text");
-    std::atomic<bool> go{false};
+    std::atomic<bool> go { false };
     auto churn = [&] {
-        while (!go.load()) {
-        }
+        while (!go.load()) { }
         for (int i = 0; i < 20000; ++i) {
             FCString copy(shared);
             FCString other;

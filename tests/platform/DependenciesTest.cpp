@@ -29,8 +29,8 @@ TEST(Dependencies, DecodersStart)
     EXPECT_EQ(mpg123_open_feed(mp3), MPG123_OK);
     mpg123_delete(mp3);
 
-    jpeg_decompress_struct jpeg{};
-    jpeg_error_mgr errors{};
+    jpeg_decompress_struct jpeg {};
+    jpeg_error_mgr errors {};
     jpeg.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&jpeg);
     jpeg_destroy_decompress(&jpeg);

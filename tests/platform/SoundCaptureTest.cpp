@@ -27,8 +27,8 @@ std::wstring captureFile()
 std::vector<int16_t> readSamples(const std::wstring& path)
 {
     std::vector<int16_t> samples;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return samples;
     DWORD size = GetFileSize(file, nullptr);
@@ -51,7 +51,7 @@ TEST(SoundCapture, WaveOutReachesCaptureFileExactly)
         GTEST_SKIP() << "LUMIVEX_SOUND_CAPTURE is not set";
     DeleteFileW(capture.c_str());
 
-    WAVEFORMATEX format{};
+    WAVEFORMATEX format {};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = 2;
     format.nSamplesPerSec = 44100;
@@ -61,7 +61,7 @@ TEST(SoundCapture, WaveOutReachesCaptureFileExactly)
     HANDLE done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HWAVEOUT device = nullptr;
     ASSERT_EQ(waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(done), 0, CALLBACK_EVENT),
-              MMSYSERR_NOERROR);
+        MMSYSERR_NOERROR);
 
     const int frames = 8820;
     std::vector<int16_t> played(frames * 2);
@@ -69,7 +69,7 @@ TEST(SoundCapture, WaveOutReachesCaptureFileExactly)
         played[2 * i] = static_cast<int16_t>(i + 1);
         played[2 * i + 1] = static_cast<int16_t>(-(i + 1));
     }
-    WAVEHDR header{};
+    WAVEHDR header {};
     header.lpData = reinterpret_cast<LPSTR>(played.data());
     header.dwBufferLength = static_cast<DWORD>(played.size() * 2);
     ASSERT_EQ(waveOutPrepareHeader(device, &header, sizeof header), MMSYSERR_NOERROR);

@@ -16,7 +16,8 @@ public:
         unsigned style;
     };
 
-    explicit MessageBoxRecorder(int answer = 0) : m_answer(answer)
+    explicit MessageBoxRecorder(int answer = 0)
+        : m_answer(answer)
     {
         UxMessageBox::intercept(&MessageBoxRecorder::answerBox, this, &m_previous, &m_previousContext);
     }
@@ -35,16 +36,16 @@ private:
     {
         auto* self = static_cast<MessageBoxRecorder*>(context);
         Guard guard(self->m_lock);
-        self->m_requests.push_back({request.text, request.caption, request.style});
+        self->m_requests.push_back({ request.text, request.caption, request.style });
         return self->m_answer ? self->m_answer : UxMessageBox::firstButton(request.style);
     }
 
     // Boxes come from any thread; the win32 runtime has no std::mutex.
     struct Guard {
-        explicit Guard(std::atomic_flag& flag) : flag(flag)
+        explicit Guard(std::atomic_flag& flag)
+            : flag(flag)
         {
-            while (flag.test_and_set(std::memory_order_acquire)) {
-            }
+            while (flag.test_and_set(std::memory_order_acquire)) { }
         }
         ~Guard() { flag.clear(std::memory_order_release); }
         std::atomic_flag& flag;

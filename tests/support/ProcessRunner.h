@@ -8,7 +8,7 @@
 struct GameRun {
     unsigned long exitCode = 0;
     bool finished = false;
-    std::string trace;    // trace.txt written by the test modules
+    std::string trace; // trace.txt written by the test modules
     std::string messages; // one UTF-8 line per message box: caption, text, style
 };
 

@@ -48,8 +48,8 @@ GameFolder::GameFolder()
     static LONG counter = 0;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    m_path = std::wstring(temp) + L"lumivex-game-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(InterlockedIncrement(&counter));
+    m_path = std::wstring(temp) + L"lumivex-game-" + std::to_wstring(GetCurrentProcessId()) + L"-"
+        + std::to_wstring(InterlockedIncrement(&counter));
     removeFolder(m_path);
     copyFolder(workingFolder() + L"\\test-game", m_path);
 }
@@ -61,8 +61,8 @@ GameFolder::~GameFolder()
 
 void GameFolder::writeFile(const std::wstring& name, const std::string& content)
 {
-    HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(
+        (m_path + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     CloseHandle(file);
@@ -76,8 +76,8 @@ void GameFolder::renameFile(const std::wstring& from, const std::wstring& to)
 std::string GameFolder::readFile(const std::wstring& name) const
 {
     std::string content;
-    HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return content;
     char buffer[4096];
@@ -102,11 +102,11 @@ GameRun GameFolder::run(const std::wstring& executable, unsigned timeoutMs)
 
     std::wstring program = m_path + L"\\" + executable;
     std::wstring commandLine = L"\"" + program + L"\"";
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  m_path.c_str(), &startup, &process);
+    PROCESS_INFORMATION process {};
+    BOOL started = CreateProcessW(
+        program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, m_path.c_str(), &startup, &process);
     SetEnvironmentVariableW(L"LUMIVEX_MESSAGE_LOG", nullptr);
     if (!started)
         return result;

@@ -11,11 +11,11 @@ constexpr const char* kVersion = "0.1.0";
 int usage(FILE* out)
 {
     std::fprintf(out,
-                 "usage: lvtool <command> [arguments]\n"
-                 "\n"
-                 "commands:\n"
-                 "  version    print the tool's version\n"
-                 "  help       print this text\n");
+        "usage: lvtool <command> [arguments]\n"
+        "\n"
+        "commands:\n"
+        "  version    print the tool's version\n"
+        "  help       print this text\n");
     return out == stdout ? 0 : 2;
 }
 

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds both builds and runs
+# every test (native under sanitizers and fuzzers, win32 under Wine).
+source "$(dirname "$0")/common.sh"
+source "$LUMIVEX_ROOT/scripts/configure.sh"
+
+"$LUMIVEX_ROOT/scripts/install-packages.sh" native win32
+build_native
+build_win32
+
+status=0
+echo "== native tests"
+(cd "$LUMIVEX_ROOT/build/native" && ctest -j "$(nproc)" --output-on-failure) || status=1
+
+echo "== win32 tests (Wine)"
+win32_tests() {
+    cd "$LUMIVEX_ROOT/build/win32" && ctest -j "$(nproc)" --output-on-failure
+}
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    (win32_tests) || status=1
+else
+    export -f win32_tests
+    export LUMIVEX_ROOT
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c win32_tests || status=1
+fi
+WINEPREFIX="$LUMIVEX_ROOT/build/win32/wineprefix" wineserver -k 2>/dev/null || true
+
+if [ $status = 0 ]; then
+    echo "lumivex: all tests passed"
+else
+    echo "lumivex: some tests failed (see the summaries above)" >&2
+fi
+exit $status
