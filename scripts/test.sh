@@ -10,18 +10,14 @@ build_win32
 
 status=0
 echo "== native tests"
-(cd "$LUMIVEX_ROOT/build/native" && ctest -j "$(nproc)" --output-on-failure) || status=1
+ctest --test-dir "$LUMIVEX_ROOT/build/native" -j "$(nproc)" --output-on-failure || status=1
 
 echo "== win32 tests (Wine)"
-win32_tests() {
-    cd "$LUMIVEX_ROOT/build/win32" && ctest -j "$(nproc)" --output-on-failure
-}
+win32_ctest=(ctest --test-dir "$LUMIVEX_ROOT/build/win32" -j "$(nproc)" --output-on-failure)
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    (win32_tests) || status=1
+    "${win32_ctest[@]}" || status=1
 else
-    export -f win32_tests
-    export LUMIVEX_ROOT
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c win32_tests || status=1
+    xvfb-run -a -s "-screen 0 1280x1024x24" "${win32_ctest[@]}" || status=1
 fi
 WINEPREFIX="$LUMIVEX_ROOT/build/win32/wineprefix" wineserver -k 2>/dev/null || true
 
