@@ -4,7 +4,7 @@
 # Prints the install prefix on standard output.
 source "$(dirname "$0")/common.sh"
 
-lock="$LUMIVEX_ROOT/scripts/deps.lock"
+lock="${LUMIVEX_DEPS_LOCK:-$LUMIVEX_ROOT/scripts/deps.lock}"
 toolchain="$LUMIVEX_ROOT/cmake/toolchain-mingw32.cmake"
 gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null) || die "package googletest is not installed"
 compiler=$(i686-w64-mingw32-g++ --version 2>/dev/null | head -n 1) || die "i686-w64-mingw32-g++ is not installed"
