@@ -8,8 +8,12 @@
 #else
 #define LUMIVEX_API __declspec(dllimport)
 #endif
+#define LUMIVEX_CDECL __cdecl
+#define LUMIVEX_EXPORT __declspec(dllexport)
 #else
 #define LUMIVEX_API
+#define LUMIVEX_CDECL
+#define LUMIVEX_EXPORT
 #endif
 
 // A window handle without <windows.h>: the same type as HWND, so portable

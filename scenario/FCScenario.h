@@ -35,10 +35,10 @@ public:
 //   LUMIVEX_NAMED_ENTRY(INIT_ENTRY) { ...; return 0; }
 // Named entries (INIT_ENTRY, EXCEPTION_ENTRY, EXIT_ENTRY) live in the resident
 // module; INIT_ENTRY's text is the user folder, or null when there is none.
-#define LUMIVEX_SCENARIO_ENTRY(name) extern "C" __declspec(dllexport) void __cdecl name(FCScenario* scenario)
+#define LUMIVEX_SCENARIO_ENTRY(name) extern "C" LUMIVEX_EXPORT void LUMIVEX_CDECL name(FCScenario* scenario)
 #define LUMIVEX_NAMED_ENTRY(name)                                                                                      \
-    extern "C" __declspec(dllexport)                                                                                   \
-        int32_t __cdecl name(FCScenario* scenario, const char* text, int32_t value1, int32_t value2, int32_t value3)
+    extern "C" LUMIVEX_EXPORT int32_t LUMIVEX_CDECL name(                                                              \
+        FCScenario* scenario, const char* text, int32_t value1, int32_t value2, int32_t value3)
 
-using FCScenarioEntry = void(__cdecl*)(FCScenario*);
-using FCNamedEntry = int32_t(__cdecl*)(FCScenario*, const char*, int32_t, int32_t, int32_t);
+using FCScenarioEntry = void(LUMIVEX_CDECL*)(FCScenario*);
+using FCNamedEntry = int32_t(LUMIVEX_CDECL*)(FCScenario*, const char*, int32_t, int32_t, int32_t);
