@@ -1,0 +1,341 @@
+#include "image/UxCompressLzssOrg.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+#include "foundation/FCHeap.h"
+
+namespace {
+
+constexpr int32_t kMinMatch = 3;
+constexpr int32_t kKeepNothing = -1;
+
+} // namespace
+
+// Where the encoder's groups go as they complete.
+struct UxCompressLzssOrg::GroupSink {
+    virtual bool write(const uint8_t* bytes, int32_t count) = 0;
+
+protected:
+    ~GroupSink() = default;
+};
+
+// A caller's buffer that must keep at least one byte free: a result that
+// fills it exactly counts as not fitting.
+struct UxCompressLzssOrg::BufferSink final : GroupSink {
+    BufferSink(uint8_t* output, int32_t capacity)
+        : m_output(output)
+        , m_remaining(capacity > 0 && output ? capacity : 0)
+    {
+    }
+
+    bool write(const uint8_t* bytes, int32_t count) override
+    {
+        if (count >= m_remaining)
+            return false;
+        std::memcpy(m_output, bytes, static_cast<size_t>(count));
+        m_output += count;
+        m_remaining -= count;
+        return true;
+    }
+
+private:
+    uint8_t* m_output;
+    int32_t m_remaining;
+};
+
+UxCompressLzssOrg::UxCompressLzssOrg()
+    : m_emitted(0)
+    , m_matchPosition(0)
+    , m_matchLength(0)
+{
+    resetTree();
+    std::memset(m_text, 0, sizeof m_text);
+}
+
+UxCompressLzssOrg::~UxCompressLzssOrg() = default;
+
+void* UxCompressLzssOrg::operator new(size_t size)
+{
+    return FCHeap::allocate(size, FCHeap::kThrow);
+}
+
+void UxCompressLzssOrg::operator delete(void* block)
+{
+    FCHeap::release(block);
+}
+
+int32_t UxCompressLzssOrg::compress(
+    void* output, int32_t outputCapacity, const void* input, int32_t inputSize, int32_t method)
+{
+    if (!input)
+        inputSize = 0;
+    if (!output)
+        outputCapacity = 0;
+    auto* out = static_cast<uint8_t*>(output);
+    auto* in = static_cast<const uint8_t*>(input);
+    switch (method) {
+    case kMethodPlain:
+    case kMethodKeep00:
+    case kMethodKeepFE: {
+        BufferSink sink(out, outputCapacity);
+        return encode(in, inputSize, sink);
+    }
+    case kMethodLzss2: {
+        int32_t size = m_lzss2.compress(out, outputCapacity, in, inputSize);
+        return size > 4 ? size : 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+// FCFile is the file layer's; until it is in the tree no caller can hold one,
+// so the two file slots only keep their places in the table. The work they
+// wrap is encode() with a sink that writes each group to the file, and
+// decompress() over a heap copy of the file's bytes.
+void UxCompressLzssOrg::compressToFile(FCFile& file, const void* input, int32_t inputSize, int32_t method)
+{
+    if (method == kMethodLzss2)
+        m_lzss2.reset();
+}
+
+void UxCompressLzssOrg::decompressFile(
+    FCFile& file, void* output, int32_t outputCapacity, int32_t inputSize, int32_t method)
+{
+}
+
+int32_t UxCompressLzssOrg::decompress(
+    void* output, int32_t outputCapacity, const void* input, int32_t inputSize, int32_t method)
+{
+    if (!input)
+        inputSize = 0;
+    if (!output)
+        outputCapacity = 0;
+    auto* out = static_cast<uint8_t*>(output);
+    auto* in = static_cast<const uint8_t*>(input);
+    switch (method) {
+    case kMethodPlain:
+        return decode(out, outputCapacity, in, inputSize, kKeepNothing);
+    case kMethodKeep00:
+        return decode(out, outputCapacity, in, inputSize, 0x00);
+    case kMethodKeepFE:
+        return decode(out, outputCapacity, in, inputSize, 0xFE);
+    case kMethodLzss2:
+        return m_lzss2.decompress(out, outputCapacity, in, inputSize);
+    default:
+        return 0;
+    }
+}
+
+int32_t UxCompressLzssOrg::encode(const uint8_t* input, int32_t inputSize, GroupSink& sink)
+{
+    constexpr int32_t kMask = kWindowSize - 1;
+    m_emitted = 0;
+    m_matchPosition = 0;
+    m_matchLength = 0;
+    if (inputSize <= 0)
+        return 0;
+    resetTree();
+    // Zero beyond the look-ahead too: the tree compares a string's full 18
+    // bytes even when fewer are left, so what lies there must be defined.
+    std::memset(m_text, 0, sizeof m_text);
+
+    int32_t read = 0;
+    int32_t s = 0;
+    int32_t r = kWindowSize - kMaxMatch;
+    int32_t length = 0;
+    while (length < kMaxMatch && read < inputSize)
+        m_text[r + length++] = input[read++];
+    // The strings that start in the zeroed window before the first byte can
+    // already serve as matches.
+    for (int32_t i = 1; i <= kMaxMatch; ++i)
+        insertNode(r - i);
+    insertNode(r);
+
+    uint8_t group[1 + 8 * 2] = {};
+    int32_t fill = 1;
+    uint8_t mask = 1;
+    do {
+        if (m_matchLength > length)
+            m_matchLength = length;
+        if (m_matchLength < kMinMatch) {
+            m_matchLength = 1;
+            group[0] |= mask;
+            group[fill++] = m_text[r];
+        } else {
+            group[fill++] = static_cast<uint8_t>(m_matchPosition);
+            group[fill++] = static_cast<uint8_t>(((m_matchPosition >> 4) & 0xF0) | (m_matchLength - kMinMatch));
+        }
+        mask = static_cast<uint8_t>(mask << 1);
+        if (mask == 0) {
+            if (!sink.write(group, fill))
+                return 0;
+            m_emitted += fill;
+            group[0] = 0;
+            fill = 1;
+            mask = 1;
+        }
+
+        // insertNode() replaces m_matchLength, so keep the count coded now.
+        int32_t coded = m_matchLength;
+        int32_t i = 0;
+        for (; i < coded && read < inputSize; ++i) {
+            deleteNode(s);
+            uint8_t c = input[read++];
+            m_text[s] = c;
+            if (s < kMaxMatch - 1)
+                m_text[s + kWindowSize] = c;
+            s = (s + 1) & kMask;
+            r = (r + 1) & kMask;
+            insertNode(r);
+        }
+        for (; i < coded; ++i) {
+            deleteNode(s);
+            s = (s + 1) & kMask;
+            r = (r + 1) & kMask;
+            if (--length)
+                insertNode(r);
+        }
+    } while (length > 0);
+
+    if (fill > 1) {
+        if (!sink.write(group, fill))
+            return 0;
+        m_emitted += fill;
+    }
+    return m_emitted;
+}
+
+int32_t UxCompressLzssOrg::decode(
+    uint8_t* output, int32_t outputCapacity, const uint8_t* input, int32_t inputSize, int32_t keptValue)
+{
+    constexpr int32_t kMask = kWindowSize - 1;
+    std::memset(m_text, 0, sizeof m_text);
+    int32_t r = kWindowSize - kMaxMatch;
+    uint32_t flags = 0;
+    int32_t in = 0;
+    int32_t out = 0;
+    // The window always takes the decoded byte, so later matches copy what
+    // was decoded even where the destination kept its own byte.
+    auto emit = [&](uint8_t c) {
+        if (c != keptValue)
+            output[out] = c;
+        ++out;
+        m_text[r] = c;
+        r = (r + 1) & kMask;
+    };
+
+    while (in < inputSize && out < outputCapacity) {
+        flags >>= 1;
+        if ((flags & 0x100) == 0) {
+            flags = 0xFF00u | input[in++];
+            if (in == inputSize)
+                break;
+        }
+        if (flags & 1) {
+            emit(input[in++]);
+            continue;
+        }
+        if (inputSize - in < 2)
+            break;
+        int32_t position = input[in] | ((input[in + 1] & 0xF0) << 4);
+        int32_t count = (input[in + 1] & 0x0F) + kMinMatch;
+        in += 2;
+        for (int32_t k = 0; k < count && out < outputCapacity; ++k)
+            emit(m_text[(position + k) & kMask]);
+    }
+    return out;
+}
+
+void UxCompressLzssOrg::resetTree()
+{
+    std::fill(std::begin(m_parent), std::end(m_parent), kNil);
+    std::fill(std::begin(m_left), std::end(m_left), kNil);
+    std::fill(std::begin(m_right), std::end(m_right), kNil);
+}
+
+// Inserts the string at position into the tree of its first byte and leaves
+// the longest earlier match in m_matchPosition / m_matchLength; on equal
+// lengths the node met first stays. A node with all 18 bytes equal is
+// replaced by the new position, which is nearer.
+void UxCompressLzssOrg::insertNode(int32_t position)
+{
+    const uint8_t* key = &m_text[position];
+    int32_t p = kWindowSize + 1 + key[0];
+    int32_t cmp = 1;
+    m_right[position] = m_left[position] = kNil;
+    m_matchLength = 0;
+    for (;;) {
+        if (cmp >= 0) {
+            if (m_right[p] == kNil) {
+                m_right[p] = position;
+                m_parent[position] = p;
+                return;
+            }
+            p = m_right[p];
+        } else {
+            if (m_left[p] == kNil) {
+                m_left[p] = position;
+                m_parent[position] = p;
+                return;
+            }
+            p = m_left[p];
+        }
+        int32_t i = 1;
+        for (; i < kMaxMatch; ++i) {
+            cmp = key[i] - m_text[p + i];
+            if (cmp != 0)
+                break;
+        }
+        if (i > m_matchLength) {
+            m_matchPosition = p;
+            m_matchLength = i;
+            if (i >= kMaxMatch)
+                break;
+        }
+    }
+    m_parent[position] = m_parent[p];
+    m_left[position] = m_left[p];
+    m_right[position] = m_right[p];
+    m_parent[m_left[p]] = position;
+    m_parent[m_right[p]] = position;
+    if (m_right[m_parent[p]] == p)
+        m_right[m_parent[p]] = position;
+    else
+        m_left[m_parent[p]] = position;
+    m_parent[p] = kNil;
+}
+
+void UxCompressLzssOrg::deleteNode(int32_t position)
+{
+    if (m_parent[position] == kNil)
+        return;
+    int32_t q;
+    if (m_right[position] == kNil) {
+        q = m_left[position];
+    } else if (m_left[position] == kNil) {
+        q = m_right[position];
+    } else {
+        // Two children: the predecessor (rightmost of the left subtree) takes its place.
+        q = m_left[position];
+        if (m_right[q] != kNil) {
+            do
+                q = m_right[q];
+            while (m_right[q] != kNil);
+            m_right[m_parent[q]] = m_left[q];
+            m_parent[m_left[q]] = m_parent[q];
+            m_left[q] = m_left[position];
+            m_parent[m_left[position]] = q;
+        }
+        m_right[q] = m_right[position];
+        m_parent[m_right[position]] = q;
+    }
+    m_parent[q] = m_parent[position];
+    if (m_right[m_parent[position]] == position)
+        m_right[m_parent[position]] = q;
+    else
+        m_left[m_parent[position]] = q;
+    m_parent[position] = kNil;
+}

@@ -1,0 +1,383 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "image/FCCompress.h"
+#include "image/UxCompressLzssOrg.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+constexpr int32_t kPlain = UxCompressAlgorithm::kMethodPlain;
+constexpr int32_t kKeep00 = UxCompressAlgorithm::kMethodKeep00;
+constexpr int32_t kKeepFE = UxCompressAlgorithm::kMethodKeepFE;
+constexpr int32_t kLzss2 = UxCompressAlgorithm::kMethodLzss2;
+
+Bytes text(const std::string& s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+// Room for the worst case of both formats: one flag bit per literal, plus
+// the header and end code of method 3.
+int32_t roomFor(size_t size)
+{
+    return static_cast<int32_t>(size + size / 8 + 32);
+}
+
+Bytes compress(UxCompressAlgorithm& codec, const Bytes& input, int32_t method)
+{
+    Bytes output(static_cast<size_t>(roomFor(input.size())));
+    int32_t size = codec.compress(
+        output.data(), static_cast<int32_t>(output.size()), input.data(), static_cast<int32_t>(input.size()), method);
+    output.resize(static_cast<size_t>(size));
+    return output;
+}
+
+// Decodes into a buffer of exactly `capacity` bytes, so that AddressSanitizer
+// sees any write past the bound; `fill` is what the destination held before.
+Bytes decompress(UxCompressAlgorithm& codec, const Bytes& stream, int32_t method, size_t capacity, uint8_t fill = 0xAA,
+    int32_t* advanced = nullptr)
+{
+    auto output = std::make_unique<uint8_t[]>(capacity ? capacity : 1);
+    std::fill_n(output.get(), capacity, fill);
+    int32_t count = codec.decompress(
+        output.get(), static_cast<int32_t>(capacity), stream.data(), static_cast<int32_t>(stream.size()), method);
+    EXPECT_GE(count, 0);
+    EXPECT_LE(static_cast<size_t>(count), capacity);
+    if (advanced)
+        *advanced = count;
+    return Bytes(output.get(), output.get() + std::min<size_t>(static_cast<size_t>(count), capacity));
+}
+
+// Image-like bytes: 32-bit pixel rows with a gradient, flat bands and a little
+// seeded noise.
+Bytes picture(size_t size, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i) {
+        size_t pixel = i / 4, x = pixel % 97, y = pixel / 97;
+        uint8_t value = (x / 16) % 2 ? static_cast<uint8_t>(x * 2 + y) : static_cast<uint8_t>(y * 3);
+        if (i % 4 == 3)
+            value = 0;
+        else if (random() % 50 == 0)
+            value = static_cast<uint8_t>(random());
+        bytes[i] = value;
+    }
+    return bytes;
+}
+
+Bytes noise(size_t size, uint32_t seed)
+{
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>(random());
+    return bytes;
+}
+
+std::unique_ptr<UxCompressLzssOrg> makeCodec()
+{
+    return std::make_unique<UxCompressLzssOrg>();
+}
+
+} // namespace
+
+TEST(LzssClassic, DecodesFixtures)
+{
+    struct Case {
+        const char* name;
+        Bytes stream;
+        size_t capacity;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        { "eight literals", { 0xFF, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H' }, // flags: eight literals; the bytes
+            8, text("ABCDEFGH") },
+        { "match into the zeroed window",
+            { 0x00, // flags: match
+                0x00, 0x0F }, // position 0x000, length 15 + 3
+            18, Bytes(18, 0) },
+        { "overlapping match repeats",
+            { 0x01, // flags: literal, match
+                'A', // written at window position 4078
+                0xEE, 0xF2 }, // position 0xFEE (4078), length 2 + 3
+            6, text("AAAAAA") },
+        { "last group shorter than eight items", { 0xFF, 'A', 'B' }, 8, text("AB") },
+        { "flag byte without items", { 0xFF }, 8, {} },
+        { "match missing its second byte", { 0x01, 'A', 0xEE }, // flags; literal; half a match
+            8, text("A") },
+        { "output ends inside a match", { 0x00, 0x00, 0x0F }, 5, Bytes(5, 0) },
+        { "output ends before a literal", { 0xFF, 'A', 'B', 'C', 'D' }, 3, text("ABC") },
+        { "no output room", { 0xFF, 'A' }, 0, {} },
+    };
+    auto codec = makeCodec();
+    for (const Case& c : cases)
+        EXPECT_EQ(decompress(*codec, c.stream, kPlain, c.capacity), c.expected) << c.name;
+}
+
+TEST(LzssClassic, KeptValueLeavesTheDestinationByte)
+{
+    const Bytes stream = {
+        0x07, // flags: literal, literal, literal, match
+        0x00, 0xFE, 'A', // at window positions 4078..4080
+        0xEE, 0xF0, // position 4078, length 3: copies the decoded bytes, kept or not
+    };
+    struct Case {
+        int32_t method;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        { kPlain, { 0x00, 0xFE, 'A', 0x00, 0xFE, 'A' } },
+        { kKeep00, { 0x55, 0xFE, 'A', 0x55, 0xFE, 'A' } },
+        { kKeepFE, { 0x00, 0x55, 'A', 0x00, 0x55, 'A' } },
+    };
+    auto codec = makeCodec();
+    for (const Case& c : cases) {
+        int32_t advanced = 0;
+        EXPECT_EQ(decompress(*codec, stream, c.method, 6, 0x55, &advanced), c.expected) << c.method;
+        EXPECT_EQ(advanced, 6) << c.method;
+    }
+}
+
+// Streams worked out by hand from the classic tree encoder.
+TEST(LzssClassic, EncodesLikeTheClassicEncoder)
+{
+    struct Case {
+        const char* name;
+        Bytes input;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        { "one byte", text("A"), { 0x01, 'A' } },
+        { "two groups", text("ABCDEFGHIJ"),
+            { 0xFF, 'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', // eight literals
+                0x03, 'I', 'J' } }, // the incomplete last group
+        { "zeros match the window before the start", Bytes(20, 0),
+            { 0x06, // flags: match, literal, literal
+                0xDC, 0xFF, // position 0xFDC (4060, the oldest full match), length 18
+                0x00, 0x00 } }, // two left: too short for a match
+        { "overlapping match clipped to the input", text("ABABABAB"),
+            { 0x03, 'A', 'B', // flags: literal, literal, match
+                0xEE, 0xF3 } }, // position 4078, length 6
+        { "first node met wins a tie", text("ABCXABCYABCZ"),
+            { 0xAF, 'A', 'B', 'C', 'X', // flags: 4 literals, match, literal, match, literal
+                0xEE, 0xF0, 'Y', // position 4078, length 3
+                0xEE, 0xF0, 'Z' } }, // 4078 again, not the nearer 4082: the tree meets it first
+    };
+    auto codec = makeCodec();
+    for (const Case& c : cases) {
+        EXPECT_EQ(compress(*codec, c.input, kPlain), c.expected) << c.name;
+        EXPECT_EQ(decompress(*codec, c.expected, kPlain, c.input.size()), c.input) << c.name;
+    }
+}
+
+TEST(Lzss2, EncodesDocumentedStreams)
+{
+    struct Case {
+        const char* name;
+        Bytes input;
+        Bytes expected;
+    };
+    const Case cases[] = {
+        { "one byte", text("X"),
+            { 0x00, 0x00, 0x00, 0x01, // size, big-endian
+                'X', // raw first byte
+                0x40, // flags: end code 0 1, then zero padding
+                0x00, 0x00, 0x00 } }, // end code
+        { "run of 300", Bytes(300, 'z'),
+            { 0x00, 0x00, 0x01, 0x2C, 'z',
+                0x54, // flags: long, long, end
+                0xFF, 0xF8,
+                0xFE, // distance 8192 - 0x1FFF = 1, length 0xFE + 1 = 255 (the look-ahead after the raw byte)
+                0xFF, 0xF8, 0x2B, // distance 1, length 44
+                0x00, 0x00, 0x00 } },
+        { "short match", text("ABCABC"),
+            { 0x00, 0x00, 0x00, 0x06, 'A',
+                0xC5, // flags: literal, literal, short 0 0 0 1, end 0 1 (eight bits, one flag byte)
+                'B', 'C', 0xFD, // short match: distance 256 - 0xFD = 3, length 2 + 1
+                0x00, 0x00, 0x00 } },
+        { "flag bits across two flag bytes", text("ABCDEFGHABC"),
+            { 0x00, 0x00, 0x00, 0x0B, 'A',
+                0xFE, // seven literals, then the first bit of the short match
+                'B', 'C', 'D', 'E', 'F', 'G', 'H',
+                0x28, // the short match's other three bits 0 0 1, end 0 1, padding
+                0xF8, // its data byte follows the flag byte that completes it: distance 8
+                0x00, 0x00, 0x00 } },
+    };
+    auto codec = makeCodec();
+    for (const Case& c : cases) {
+        EXPECT_EQ(compress(*codec, c.input, kLzss2), c.expected) << c.name;
+        EXPECT_EQ(decompress(*codec, c.expected, kLzss2, c.input.size()), c.input) << c.name;
+    }
+}
+
+TEST(Lzss2, DecodesFixtures)
+{
+    struct Case {
+        const char* name;
+        Bytes stream;
+        size_t capacity;
+        Bytes expected;
+    };
+    const Bytes header = { 0x00, 0x00, 0x00, 0x06 };
+    auto withHeader = [&](Bytes body) {
+        body.insert(body.begin(), header.begin(), header.end());
+        return body;
+    };
+    const Case cases[] = {
+        { "long match, length in the low bits",
+            withHeader({ 'A',
+                0xA8, // flags: literal, long, end
+                'B', 0xFF, 0xF2, // distance 8192 - 0x1FFE = 2, length 2 + 2
+                0x00, 0x00, 0x00 }),
+            6, text("ABABAB") },
+        { "long match with a length byte",
+            withHeader({ 'A', 0x50, // flags: long, end
+                0xFF, 0xF8, 0x0B, // distance 1, length 11 + 1
+                0x00, 0x00, 0x00 }),
+            13, Bytes(13, 'A') },
+        { "header is not trusted", { 0xFF, 0xFF, 0xFF, 0xFF, 'A', 0x40, 0x00, 0x00, 0x00 }, 4, text("A") },
+        // Hostile and truncated streams stop with what they produced.
+        { "empty", {}, 8, {} },
+        { "header only", header, 8, {} },
+        { "no end code", withHeader({ 'A' }), 8, text("A") },
+        { "reaches before the start",
+            withHeader({ 'A', 0x00, // flags: short 0 0 0 0
+                0xFE }), // distance 2, one byte written
+            8, text("A") },
+        { "farthest reach at the start", withHeader({ 'A', 0x40, 0x00, 0x01 }), 8, text("A") },
+        { "long match cut after one byte", withHeader({ 'A', 0x40, 0xFF }), 8, text("A") },
+        { "length byte missing", withHeader({ 'A', 0x40, 0xFF, 0xF8 }), 8, text("A") },
+        { "short match without its byte", withHeader({ 'A', 0x00 }), 8, text("A") },
+        { "match longer than the output", withHeader({ 'A', 0x40, 0xFF, 0xF8, 0xFF }), 10, Bytes(10, 'A') },
+        { "literal past the output", withHeader({ 'A', 0xC0, 'B', 'C' }), 2, text("AB") },
+        { "no output room", withHeader({ 'A' }), 0, {} },
+    };
+    auto codec = makeCodec();
+    for (const Case& c : cases)
+        EXPECT_EQ(decompress(*codec, c.stream, kLzss2, c.capacity), c.expected) << c.name;
+}
+
+TEST(Lzss, RoundTripsBothEncoders)
+{
+    Bytes zerosThenOne(256, 0);
+    zerosThenOne.push_back(1); // past the first look-ahead, where the ring still holds zeros
+    zerosThenOne.resize(600, 0);
+    std::vector<std::pair<std::string, Bytes>> inputs
+        = { { "zeros then one", zerosThenOne }, { "long run", Bytes(70000, 0x7E) } };
+    for (size_t size : { 1u, 2u, 3u, 17u, 18u, 19u, 255u, 256u, 257u, 4113u, 16700u, 70000u }) {
+        inputs.emplace_back("noise " + std::to_string(size), noise(size, static_cast<uint32_t>(size)));
+        inputs.emplace_back("picture " + std::to_string(size), picture(size, static_cast<uint32_t>(size) + 1));
+    }
+    auto codec = makeCodec();
+    const Bytes first = compress(*codec, inputs[0].second, kLzss2);
+    for (const auto& [name, input] : inputs) {
+        for (int32_t method : { kPlain, kLzss2 }) {
+            Bytes stream = compress(*codec, input, method);
+            ASSERT_FALSE(stream.empty()) << name << " method " << method;
+            EXPECT_EQ(decompress(*codec, stream, method, input.size()), input) << name << " method " << method;
+            if (method == kLzss2) {
+                EXPECT_EQ(Bytes(stream.begin(), stream.begin() + 4),
+                    (Bytes { static_cast<uint8_t>(input.size() >> 24), static_cast<uint8_t>(input.size() >> 16),
+                        static_cast<uint8_t>(input.size() >> 8), static_cast<uint8_t>(input.size()) }))
+                    << name;
+            }
+        }
+    }
+    // Nothing of earlier calls leaks into a later one.
+    EXPECT_EQ(compress(*codec, inputs[0].second, kLzss2), first);
+}
+
+TEST(Lzss, CompressNeedsOneByteToSpare)
+{
+    const Bytes input = picture(3000, 7);
+    auto codec = makeCodec();
+    for (int32_t method : { kPlain, kKeep00, kKeepFE, kLzss2 }) {
+        const Bytes stream = compress(*codec, input, method);
+        ASSERT_FALSE(stream.empty());
+        for (size_t capacity : { size_t { 0 }, size_t { 1 }, size_t { 5 }, stream.size() - 1, stream.size() }) {
+            Bytes output(capacity + 1, 0xAA);
+            EXPECT_EQ(codec->compress(output.data(), static_cast<int32_t>(capacity), input.data(),
+                          static_cast<int32_t>(input.size()), method),
+                0)
+                << "method " << method << " capacity " << capacity;
+            EXPECT_EQ(output[capacity], 0xAA) << "method " << method << " capacity " << capacity;
+        }
+        Bytes output(stream.size() + 1);
+        EXPECT_EQ(codec->compress(output.data(), static_cast<int32_t>(output.size()), input.data(),
+                      static_cast<int32_t>(input.size()), method),
+            static_cast<int32_t>(stream.size()));
+        output.pop_back();
+        EXPECT_EQ(output, stream);
+    }
+}
+
+TEST(Lzss, EmptyInputsAndUnknownMethodsGiveZero)
+{
+    auto codec = makeCodec();
+    Bytes output(64);
+    const Bytes input = text("ABC");
+    for (int32_t method : { kPlain, kKeep00, kKeepFE, kLzss2 }) {
+        EXPECT_EQ(codec->compress(output.data(), 64, input.data(), 0, method), 0) << method;
+        EXPECT_EQ(codec->decompress(output.data(), 64, input.data(), 0, method), 0) << method;
+    }
+    for (int32_t method : { -1, 4 }) {
+        EXPECT_EQ(codec->compress(output.data(), 64, input.data(), 3, method), 0) << method;
+        EXPECT_EQ(codec->decompress(output.data(), 64, Bytes { 0xFF, 'A' }.data(), 2, method), 0) << method;
+    }
+    EXPECT_EQ(codec->reserved(1, 2, 3, 4), 0);
+}
+
+// Every prefix of a valid stream is a truncated stream: it must decode to a
+// prefix of the original and stop there (all of it when only the method-3
+// end code is cut).
+TEST(Lzss, TruncatedStreamsDecodeToPrefixes)
+{
+    const Bytes input = picture(1500, 3);
+    auto codec = makeCodec();
+    for (int32_t method : { kPlain, kLzss2 }) {
+        const Bytes stream = compress(*codec, input, method);
+        for (size_t cut = 0; cut < stream.size(); ++cut) {
+            Bytes decoded = decompress(*codec, Bytes(stream.begin(), stream.begin() + cut), method, input.size());
+            ASSERT_EQ(decoded, Bytes(input.begin(), input.begin() + decoded.size()))
+                << "method " << method << " cut " << cut;
+        }
+    }
+}
+
+TEST(Lzss, RandomStreamsStayInBounds)
+{
+    auto codec = makeCodec();
+    std::mt19937 random(2024);
+    for (int round = 0; round < 400; ++round) {
+        Bytes stream = noise(random() % 600, random());
+        for (int32_t method : { kPlain, kKeep00, kKeepFE, kLzss2 })
+            for (size_t capacity : { 0u, 1u, 7u, 300u, 20000u })
+                decompress(*codec, stream, method, capacity);
+    }
+}
+
+TEST(FCCompress, DecompressesThroughItsCodec)
+{
+    auto codec = makeCodec();
+    const Bytes input = picture(5000, 11);
+    FCCompress front;
+    for (int32_t method : { kPlain, kKeep00, kKeepFE, kLzss2 }) {
+        const Bytes stream = compress(*codec, input, method);
+        Bytes output(input.size(), 0);
+        EXPECT_EQ(front.decompress(output.data(), static_cast<int32_t>(output.size()), stream.data(),
+                      static_cast<int32_t>(stream.size()), method),
+            static_cast<int32_t>(input.size()));
+        // Over a zeroed destination, keeping 0x00 is the same as storing it.
+        if (method != kKeepFE) {
+            EXPECT_EQ(output, input) << method;
+        }
+    }
+}
