@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/lvtool/LzssCommand.h"
+
 // lvtool: the game makers' asset tool. Commands are added as the formats
 // they work on arrive; scripts depend on their names, options and output.
 
@@ -30,6 +32,8 @@ int main(int argc, char** argv)
         std::printf("lvtool %s\n", kVersion);
         return 0;
     }
+    if (std::strcmp(command, "lzss") == 0)
+        return runLzssCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0)
         return usage(stdout);
     std::fprintf(stderr, "lvtool: unknown command '%s'\n", command);
