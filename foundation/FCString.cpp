@@ -14,17 +14,19 @@ int32_t capacityFor(int32_t length, int32_t blockSize)
 
 } // namespace
 
-FCStringRep::FCStringRep(const char* source, int32_t sourceLength, int32_t block)
+FCStringRep::FCStringRep(const char* source, int32_t sourceLength, int32_t block, const char* tail, int32_t tailLength)
     : references(1)
-    , length(sourceLength)
+    , length(sourceLength + tailLength)
     , blockSize(block < 16 ? 16 : block)
 {
     capacity = capacityFor(length, blockSize);
     text = static_cast<char*>(FCHeap::allocate(static_cast<size_t>(capacity), FCHeap::kNoThrow));
     if (!text)
         throw NotEnoughMemoryException("FCString - create()", kNotEnoughMemoryText);
-    if (length)
-        std::memcpy(text, source, static_cast<size_t>(length));
+    if (sourceLength)
+        std::memcpy(text, source, static_cast<size_t>(sourceLength));
+    if (tailLength)
+        std::memcpy(text + sourceLength, tail, static_cast<size_t>(tailLength));
     text[length] = '\0';
 }
 
@@ -111,23 +113,7 @@ void FCString::append(const char* text)
         return;
     }
     // Old text plus the appended text in one new representation.
-    FCStringRep* rep = nullptr;
-    char* joined = static_cast<char*>(FCHeap::allocate(static_cast<size_t>(newLength) + 1, FCHeap::kNoThrow));
-    if (!joined)
-        throw NotEnoughMemoryException("FCString - append", kNotEnoughMemoryText);
-    std::memcpy(joined, m_rep->text, static_cast<size_t>(m_rep->length));
-    std::memcpy(joined + m_rep->length, text, static_cast<size_t>(added) + 1);
-    try {
-        rep = new FCStringRep(joined, newLength, m_rep->blockSize);
-    } catch (...) {
-        FCHeap::release(joined);
-        throw;
-    }
-    FCHeap::release(joined);
-    size_t cursorOffset = static_cast<size_t>(m_cursor - m_rep->text);
-    release();
-    m_rep = rep;
-    m_cursor = rep->text + cursorOffset;
+    adopt(new FCStringRep(m_rep->text, m_rep->length, m_rep->blockSize, text, added));
 }
 
 void FCString::clear()
@@ -143,8 +129,12 @@ void FCString::clear()
 
 void FCString::renew()
 {
+    adopt(new FCStringRep(m_rep->text, m_rep->length, m_rep->blockSize));
+}
+
+void FCString::adopt(FCStringRep* rep)
+{
     size_t cursorOffset = static_cast<size_t>(m_cursor - m_rep->text);
-    auto* rep = new FCStringRep(m_rep->text, m_rep->length, m_rep->blockSize);
     release();
     m_rep = rep;
     m_cursor = rep->text + cursorOffset;

@@ -9,7 +9,9 @@
 // least one spare block: ((length + 1) / blockSize + 1) * blockSize.
 class LUMIVEX_API FCStringRep {
 public:
-    FCStringRep(const char* text, int32_t length, int32_t blockSize);
+    // The text followed by an optional tail, each of the given length.
+    FCStringRep(
+        const char* text, int32_t length, int32_t blockSize, const char* tail = nullptr, int32_t tailLength = 0);
     virtual ~FCStringRep();
 
     std::atomic<int32_t> references;
@@ -48,6 +50,8 @@ public:
 
 private:
     void release();
+    // Drops the current representation for rep, keeping the cursor's offset.
+    void adopt(FCStringRep* rep);
 
     FCStringRep* m_rep;
     const char* m_cursor;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "support/ProcessRunner.h"
+#include "support/GameFolder.h"
 
 namespace {
 

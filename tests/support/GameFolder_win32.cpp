@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "support/ProcessRunner.h"
+#include "support/GameFolder.h"
 
 namespace {
 
