@@ -11,6 +11,12 @@
 LUMIVEX_API unsigned textCodePage();
 LUMIVEX_API void setTextCodePage(unsigned codePage);
 
+// Whether a byte begins a double-byte character in the game's code page
+// (Shift-JIS lead bytes 0x81-0x9F and 0xE0-0xFC under 932; none under 1252).
+// A trail byte may be 0x5C, the backslash, so every scan of text that looks
+// for single bytes must step over double-byte characters with this.
+LUMIVEX_API bool isLeadByte(unsigned char byte);
+
 #if defined(_WIN32)
 // Text of the game's code page to UTF-16 for the wide-character calls, and
 // back; and either to UTF-8.
