@@ -9,10 +9,12 @@
 #define LUMIVEX_API __declspec(dllimport)
 #endif
 #define LUMIVEX_CDECL __cdecl
+#define LUMIVEX_STDCALL __stdcall
 #define LUMIVEX_EXPORT __declspec(dllexport)
 #else
 #define LUMIVEX_API
 #define LUMIVEX_CDECL
+#define LUMIVEX_STDCALL
 #define LUMIVEX_EXPORT
 #endif
 

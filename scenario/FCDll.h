@@ -21,9 +21,16 @@ public:
     void unload();
 
     bool isLoaded() const { return m_module != nullptr; }
+    HINSTANCE__* moduleHandle() const { return m_module; }
     const FCString& fileName() const { return m_fileName; }
 
 private:
     HINSTANCE__* m_module = nullptr;
     FCString m_fileName;
 };
+
+// Modules in a list are the same when they have the same module handle.
+inline bool fcListItemEquals(const FCDll& a, const FCDll& b)
+{
+    return a.moduleHandle() == b.moduleHandle();
+}

@@ -22,6 +22,10 @@ public:
 
     void writeFile(const std::wstring& name, const std::string& content);
     void renameFile(const std::wstring& from, const std::wstring& to);
+    void copyFile(const std::wstring& from, const std::wstring& to);
+    void removeFile(const std::wstring& name);
+    // The file's bytes as they are.
+    std::string readBytes(const std::wstring& name) const;
     GameRun run(const std::wstring& executable = L"Lumivex.exe", unsigned timeoutMs = 60000);
     const std::wstring& path() const { return m_path; }
 

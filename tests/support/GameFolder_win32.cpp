@@ -73,7 +73,27 @@ void GameFolder::renameFile(const std::wstring& from, const std::wstring& to)
     MoveFileW((m_path + L"\\" + from).c_str(), (m_path + L"\\" + to).c_str());
 }
 
+void GameFolder::copyFile(const std::wstring& from, const std::wstring& to)
+{
+    CopyFileW((m_path + L"\\" + from).c_str(), (m_path + L"\\" + to).c_str(), FALSE);
+}
+
+void GameFolder::removeFile(const std::wstring& name)
+{
+    DeleteFileW((m_path + L"\\" + name).c_str());
+}
+
 std::string GameFolder::readFile(const std::wstring& name) const
+{
+    // Text mode of the modules' C runtime may have written CRLF.
+    std::string plain;
+    for (char c : readBytes(name))
+        if (c != '\r')
+            plain += c;
+    return plain;
+}
+
+std::string GameFolder::readBytes(const std::wstring& name) const
 {
     std::string content;
     HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -85,12 +105,7 @@ std::string GameFolder::readFile(const std::wstring& name) const
     while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got)
         content.append(buffer, got);
     CloseHandle(file);
-    // Text mode of the modules' C runtime may have written CRLF.
-    std::string plain;
-    for (char c : content)
-        if (c != '\r')
-            plain += c;
-    return plain;
+    return content;
 }
 
 GameRun GameFolder::run(const std::wstring& executable, unsigned timeoutMs)

@@ -2,6 +2,8 @@
 #include <cstring>
 
 #include "tools/lvtool/LzssCommand.h"
+#include "tools/lvtool/RegCommand.h"
+#include "tools/lvtool/TextCommand.h"
 
 // lvtool: the game makers' asset tool. Commands are added as the formats
 // they work on arrive; scripts depend on their names, options and output.
@@ -17,7 +19,10 @@ int usage(FILE* out)
         "\n"
         "commands:\n"
         "  version    print the tool's version\n"
-        "  help       print this text\n");
+        "  help       print this text\n"
+        "  lzss       encode and decode LZSS streams\n"
+        "  text       scramble and unscramble text files\n"
+        "  reg        print the register records of a file\n");
     return out == stdout ? 0 : 2;
 }
 
@@ -34,6 +39,10 @@ int main(int argc, char** argv)
     }
     if (std::strcmp(command, "lzss") == 0)
         return runLzssCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "text") == 0)
+        return runTextCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "reg") == 0)
+        return runRegCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0)
         return usage(stdout);
     std::fprintf(stderr, "lvtool: unknown command '%s'\n", command);

@@ -1,0 +1,169 @@
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "foundation/FCFile.h"
+#include "foundation/TextCodePage.h"
+#include "scenario/FCOasys.h"
+#include "scenario/FCScenario.h"
+
+namespace {
+// Values of the wave device, passed through to the mixer.
+constexpr int32_t kWaveValues[3] = { 910, 943, 944 };
+constexpr int32_t kSwitchedOffKind = 110;
+// Scenario windows destroyed at reset, one kind after the other.
+constexpr int32_t kScenarioWindowKinds[3] = { 6, 14, 5 };
+constexpr wchar_t kEudcKey[] = L"EUDC\\932";
+constexpr wchar_t kEudcValue[] = L"SystemDefaultEUDCFont";
+
+// EUDC is switched off while the font value is read or changed, and on again after.
+struct EudcOff {
+    EudcOff() { EnableEUDC(FALSE); }
+    ~EudcOff() { EnableEUDC(TRUE); }
+};
+} // namespace
+
+FCScenario::FCScenario(FCOasys* owner)
+    : manager(owner)
+    , waveDevice(kWaveValues[0], kWaveValues[1], kWaveValues[2])
+    , random(0xFFFFFFFFu)
+    , workArea {}
+    , words {}
+    , eudcFlag(0)
+    , residentModule(nullptr)
+    , orderedMap {}
+    , limits { 256, 256 }
+    , lastWord(0)
+{
+}
+
+FCScenario::~FCScenario()
+{
+    if (eudcFlag)
+        setEudcFont(nullptr);
+    reset();
+}
+
+FCOasys* FCScenario::initialise(const char* gameName, int32_t registerCount, int32_t stringCount,
+    int32_t systemCount, int32_t newEudcFlag, const char* newSaveFolder)
+{
+    eudcFlag = newEudcFlag;
+    if (newSaveFolder)
+        saveFolder = newSaveFolder;
+    else
+        saveFolder.clear();
+    gameSignature.name = gameName ? gameName : "";
+    registers.create(registerCount);
+    stringRegisters.create(stringCount);
+    systemRegisters.create(systemCount);
+    words[0] = words[1] = 0;
+    if (eudcFlag && systemEudcFont.isEmpty()) {
+        EudcOff off;
+        wchar_t font[MAX_PATH] = {};
+        DWORD size = sizeof font - sizeof(wchar_t);
+        if (RegGetValueW(HKEY_CURRENT_USER, kEudcKey, kEudcValue, RRF_RT_REG_SZ, nullptr, font, &size)
+            == ERROR_SUCCESS)
+            systemEudcFont = fromWide(font).c_str();
+    }
+    loadSystemData();
+    if (manager)
+        manager->scenario = this;
+    return manager;
+}
+
+FCOasys* FCScenario::initialise(FCOasys* newManager, const char* gameName, int32_t registerCount,
+    int32_t stringCount, int32_t systemCount, int32_t newEudcFlag, const char* newSaveFolder)
+{
+    manager = newManager;
+    return initialise(gameName, registerCount, stringCount, systemCount, newEudcFlag, newSaveFolder);
+}
+
+void FCScenario::setEudcFont(const char* path)
+{
+    EudcOff off;
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kEudcKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
+        return;
+    auto store = [key](const std::wstring& value) {
+        RegSetValueExW(key, kEudcValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    };
+    if (path) {
+        std::wstring wide = toWide(path);
+        DWORD attributes = GetFileAttributesW(wide.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            store(wide);
+            gameEudcFont = path;
+        }
+    } else if (!gameEudcFont.isEmpty() && !(gameEudcFont == systemEudcFont)) {
+        store(toWide(systemEudcFont.text()));
+        gameEudcFont.clear();
+    } else {
+        store(L"");
+    }
+    RegCloseKey(key);
+}
+
+int32_t& FCScenario::setSystemRegister(int32_t index, int32_t value, bool saveNow)
+{
+    int32_t& element = systemRegisters.item(index);
+    element = value;
+    if (saveNow)
+        saveSystemData();
+    return element;
+}
+
+FCString FCScenario::systemDataName() const
+{
+    FCString name(saveFolder.text());
+    name.append(gameSignature.name.text());
+    name.append(".system.dat");
+    return name;
+}
+
+void FCScenario::loadSystemData()
+{
+    FCFile file;
+    // A missing file leaves the registers at 0 without a word to the player.
+    if (file.open(systemDataName().text(), FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true))
+        return;
+    systemRegisters.load(file);
+}
+
+void FCScenario::saveSystemData()
+{
+    FCFile file;
+    file.open(systemDataName().text(), FCFile::kCreateAlways, FCFile::kReadWrite, FCFile::kShareRead);
+    systemRegisters.save(file);
+}
+
+void FCScenario::renewStrings()
+{
+    names[0].renew();
+    names[1].renew();
+    nextEntry.renew();
+    nextModule.renew();
+    stringRegisters.renew();
+}
+
+void FCScenario::reset()
+{
+    FCLock lock(&objectLock);
+    waveDevice.stopAll();
+    midi.stop(0, 2000);
+    cd.stop();
+    FCXListIterator<FCSignature> each(&objects);
+    while (FCSignature* object = each.next()) {
+        if (object->kind() == kSwitchedOffKind)
+            object->switchOff();
+    }
+    if (manager) {
+        for (int32_t kind : kScenarioWindowKinds)
+            manager->destroyScenarioWindows(kind);
+    }
+    objects.clear();
+    nextEntry.clear();
+    nextModule.clear();
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// lvtool reg dump FILE
+int runRegCommand(int argc, char** argv);

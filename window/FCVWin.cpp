@@ -1,0 +1,8 @@
+#include "window/FCVWin.h"
+
+FCVWin::~FCVWin() = default;
+
+int32_t FCVWin::kind() const
+{
+    return 0;
+}
