@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "foundation/FCString.h"
 
@@ -15,8 +16,10 @@ inline constexpr uintptr_t kFCListNotFound = ~uintptr_t(0);
 
 // Item comparison of the find-by-key slots, found by argument-dependent
 // lookup: item types with a meaning of equality overload it beside their own
-// class. Without one, an item equals only itself.
-template <typename T> bool fcListItemEquals(const T& a, const T& b)
+// class. Without one, an item equals only itself; strings of every kind
+// (FCIdString too) compare as strings.
+template <typename T>
+requires(!std::is_base_of_v<FCString, T>) bool fcListItemEquals(const T& a, const T& b)
 {
     return &a == &b;
 }

@@ -201,6 +201,12 @@ TEST(FCXList, FindByItemAndByKey)
     EXPECT_EQ(strings.count, 2);
     EXPECT_EQ(strings.containsKey(&scene), 1);
 
+    // Tagged strings compare as strings.
+    FCIdString tagged("scene01", 3);
+    FCXList<FCIdString> ids;
+    ids.add(new FCIdString("scene01", 5), 1);
+    EXPECT_EQ(ids.containsKey(&tagged), 1);
+
     // Character stacks compare the first character.
     char word[] = "left", key[] = "lx";
     FCXStack<char> chars;
