@@ -17,10 +17,11 @@ LUMIVEX_API void setTextCodePage(unsigned codePage);
 // for single bytes must step over double-byte characters with this.
 LUMIVEX_API bool isLeadByte(unsigned char byte);
 
-#if defined(_WIN32)
-// Text of the game's code page to UTF-16 for the wide-character calls, and
-// back; and either to UTF-8.
+// Text of the game's code page to wide text (UTF-16 on Windows, for the
+// wide-character calls; the C library's wchar_t natively) and back; and
+// either way to and from UTF-8. Characters the target cannot hold become
+// the target's default character.
 LUMIVEX_API std::wstring toWide(const char* text);
 LUMIVEX_API std::string fromWide(const wchar_t* text);
 LUMIVEX_API std::string toUtf8(const char* text);
-#endif
+LUMIVEX_API std::string fromUtf8(const char* text);

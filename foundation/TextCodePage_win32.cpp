@@ -46,3 +46,8 @@ std::string toUtf8(const char* text)
 {
     return convertFromWide(toWide(text).c_str(), CP_UTF8);
 }
+
+std::string fromUtf8(const char* text)
+{
+    return fromWide(convertToWide(text, CP_UTF8).c_str());
+}
