@@ -16,7 +16,9 @@ int32_t FCSignature::kind() const
     return 0;
 }
 
-void FCSignature::switchOff() { }
+void FCSignature::switchOff()
+{
+}
 
 void FCSignature::write(FCFile& file) const
 {
@@ -37,5 +39,5 @@ bool FCSignature::check(FCFile& file) const
 
 bool fcListItemEquals(const FCSignature& a, const FCSignature& b)
 {
-    return fcListItemEquals(a.name, b.name);
+    return a.name == b.name;
 }

@@ -42,17 +42,18 @@ void writeHeader(FCFile& file, const FCSignature& signature, int32_t count)
 // The message of an index outside the file, shared by both register files.
 void reportBadIndex(const char* caption, int32_t index, int32_t count)
 {
-    FCString text("\x8E\x77\x92\xE8\x82\xB3\x82\xEA\x82\xBD\x83\x43\x83\x93\x83\x66\x83\x62\x83\x4E\x83\x58"); // 指定されたインデックス
+    FCString text(
+        "\x8E\x77\x92\xE8\x82\xB3\x82\xEA\x82\xBD\x83\x43\x83\x93\x83\x66\x83\x62\x83\x4E\x83\x58"); // 指定されたインデックス
     text.appendNumber(index);
-    // は\n本レジスタの範囲 0 ～ 
+    // は\n本レジスタの範囲 0 ～
     text.append("\x82\xCD\x0A\x96\x7B\x83\x8C\x83\x57\x83\x58\x83\x5E\x82\xCC\x94\xCD\x88\xCD\x20\x30\x20\x81\x60\x20");
     text.appendNumber(count - 1);
     // を越えています。\n０番インデックスが指定されたと仮定して処理を継続します。
     text.append("\x82\xF0\x89\x7A\x82\xA6\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x42\x0A\x82\x4F\x94\xD4\x83\x43\x83\x93"
                 "\x83\x66\x83\x62\x83\x4E\x83\x58\x82\xAA\x8E\x77\x92\xE8\x82\xB3\x82\xEA\x82\xBD\x82\xC6\x89\xBC\x92"
                 "\xE8\x82\xB5\x82\xC4\x8F\x88\x97\x9D\x82\xF0\x8C\x70\x91\xB1\x82\xB5\x82\xDC\x82\xB7\x81\x42");
-    UxMessageBox::show(nullptr, text.text(), caption,
-        UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground);
+    UxMessageBox::show(
+        nullptr, text.text(), caption, UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground);
 }
 
 void reportNotCreated(const char* caption)
@@ -77,6 +78,8 @@ const FCSignature& signature()
     return record;
 }
 } // namespace
+
+FCSaveData::~FCSaveData() = default;
 
 FCReg::~FCReg()
 {

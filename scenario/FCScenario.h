@@ -40,10 +40,10 @@ public:
     // three register files (a count below 1 leaves that file as it was) and
     // loads the system registers from "<save folder><game name>.system.dat"
     // when that file exists. Returns the manager.
-    virtual FCOasys* initialise(const char* gameName, int32_t registerCount, int32_t stringCount,
+    virtual FCOasys* initialise(const char* gameName, int32_t registerCount, int32_t stringCount, int32_t systemCount,
+        int32_t eudcFlag, const char* saveFolder);
+    virtual FCOasys* initialise(FCOasys* newManager, const char* gameName, int32_t registerCount, int32_t stringCount,
         int32_t systemCount, int32_t eudcFlag, const char* saveFolder);
-    virtual FCOasys* initialise(FCOasys* newManager, const char* gameName, int32_t registerCount,
-        int32_t stringCount, int32_t systemCount, int32_t eudcFlag, const char* saveFolder);
 
     // Registers the game's own end-user-defined-character font (a path of an
     // existing file), or with null puts the player's own back.

@@ -8,6 +8,9 @@
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
 
+// Exported by gdi32 but missing from the toolchain's headers.
+extern "C" __declspec(dllimport) BOOL WINAPI EnableEUDC(BOOL enable);
+
 namespace {
 // Values of the wave device, passed through to the mixer.
 constexpr int32_t kWaveValues[3] = { 910, 943, 944 };
@@ -45,8 +48,8 @@ FCScenario::~FCScenario()
     reset();
 }
 
-FCOasys* FCScenario::initialise(const char* gameName, int32_t registerCount, int32_t stringCount,
-    int32_t systemCount, int32_t newEudcFlag, const char* newSaveFolder)
+FCOasys* FCScenario::initialise(const char* gameName, int32_t registerCount, int32_t stringCount, int32_t systemCount,
+    int32_t newEudcFlag, const char* newSaveFolder)
 {
     eudcFlag = newEudcFlag;
     if (newSaveFolder)
@@ -62,8 +65,7 @@ FCOasys* FCScenario::initialise(const char* gameName, int32_t registerCount, int
         EudcOff off;
         wchar_t font[MAX_PATH] = {};
         DWORD size = sizeof font - sizeof(wchar_t);
-        if (RegGetValueW(HKEY_CURRENT_USER, kEudcKey, kEudcValue, RRF_RT_REG_SZ, nullptr, font, &size)
-            == ERROR_SUCCESS)
+        if (RegGetValueW(HKEY_CURRENT_USER, kEudcKey, kEudcValue, RRF_RT_REG_SZ, nullptr, font, &size) == ERROR_SUCCESS)
             systemEudcFont = fromWide(font).c_str();
     }
     loadSystemData();
@@ -72,8 +74,8 @@ FCOasys* FCScenario::initialise(const char* gameName, int32_t registerCount, int
     return manager;
 }
 
-FCOasys* FCScenario::initialise(FCOasys* newManager, const char* gameName, int32_t registerCount,
-    int32_t stringCount, int32_t systemCount, int32_t newEudcFlag, const char* newSaveFolder)
+FCOasys* FCScenario::initialise(FCOasys* newManager, const char* gameName, int32_t registerCount, int32_t stringCount,
+    int32_t systemCount, int32_t newEudcFlag, const char* newSaveFolder)
 {
     manager = newManager;
     return initialise(gameName, registerCount, stringCount, systemCount, newEudcFlag, newSaveFolder);

@@ -9,12 +9,18 @@ FCWaveDevice::FCWaveDevice(int32_t value1, int32_t value2, int32_t value3)
 
 FCWaveDevice::~FCWaveDevice() = default;
 
-void FCWaveDevice::stopAll() { }
+void FCWaveDevice::stopAll()
+{
+}
 
 FCMidi::~FCMidi() = default;
 
-void FCMidi::stop(int32_t, int32_t) { }
+void FCMidi::stop(int32_t, int32_t)
+{
+}
 
 FCCd::~FCCd() = default;
 
-void FCCd::stop() { }
+void FCCd::stop()
+{
+}

@@ -193,10 +193,14 @@ TEST(RegisterFile, BadIndexesShowTheirMessageAndUseElementZero)
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[0].caption, "FCReg - item()");
     // 指定されたインデックス-1は\n本レジスタの範囲 0 ～ 9を越えています。...
-    EXPECT_EQ(shown[0].text.substr(0, 34),
-        "\x8E\x77\x92\xE8\x82\xB3\x82\xEA\x82\xBD\x83\x43\x83\x93\x83\x66\x83\x62\x83\x4E\x83\x58-1\x82\xCD\n\x96\x7B"
-        "\x83\x8C\x83\x57");
-    EXPECT_NE(shown[0].text.find("\x20\x30\x20\x81\x60\x20" "9\x82\xF0"), std::string::npos);
+    EXPECT_EQ(shown[0].text.rfind("\x8E\x77\x92\xE8\x82\xB3\x82\xEA\x82\xBD\x83\x43\x83\x93\x83\x66\x83\x62\x83\x4E\x83"
+                                  "\x58-1\x82\xCD\n\x96\x7B"
+                                  "\x83\x8C\x83\x57",
+                  0),
+        0u);
+    EXPECT_NE(shown[0].text.find("\x20\x30\x20\x81\x60\x20"
+                                 "9\x82\xF0"),
+        std::string::npos);
     EXPECT_NE(shown[1].text.find("10\x82\xCD"), std::string::npos);
     EXPECT_EQ(shown[2].caption, "FCStrReg - item()");
     EXPECT_EQ(shown[2].text.substr(0, 10), "\x83\x8C\x83\x57\x83\x58\x83\x5E\x97\xCC"); // レジスタ領

@@ -91,6 +91,7 @@ TEST(ScenarioRun, SystemRegistersPersistAcrossRuns)
                             "\x03\0\0\0" // count
                             "\x01\0\0\0\xFF\xFF\xFF\xFF\0\x01\0\0"; // 1, -1, 256
     EXPECT_EQ(game.readBytes(L"TestGame.system.dat"), std::string(expected, sizeof expected - 1));
+    game.removeFile(L"trace.txt");
     GameRun read = runFrom(game, "readSystem");
     ASSERT_TRUE(read.finished);
     EXPECT_EQ(read.trace, "INIT (null)\nsystem 3 1 -1 256\nEXIT\n");
