@@ -1,7 +1,5 @@
 #include "foundation/FCGeometry.h"
 
-#include <cstring>
-
 #include "foundation/FCFile.h"
 #include "foundation/FCString.h"
 
