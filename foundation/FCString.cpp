@@ -563,14 +563,14 @@ void FCString::setCursor(const char* position)
     if (!position || position < start)
         m_cursor = start;
     else
-        m_cursor = position > end ? end : position;
+        m_cursor = charStart(start, position > end ? end : position);
 }
 
 void FCString::setCursorIndex(int32_t byteIndex)
 {
     if (byteIndex < 0)
         byteIndex = 0;
-    m_cursor = m_rep->text + (byteIndex < m_rep->length ? byteIndex : m_rep->length);
+    setCursor(m_rep->text + (byteIndex < m_rep->length ? byteIndex : m_rep->length));
 }
 
 uint32_t FCString::character() const
@@ -580,7 +580,7 @@ uint32_t FCString::character() const
 
 bool FCString::next()
 {
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     if (*p)
         p += charLength(p);
     m_cursor = p;
@@ -589,7 +589,7 @@ bool FCString::next()
 
 bool FCString::previous()
 {
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     if (p == m_rep->text) {
         m_cursor = p;
         return false;
@@ -607,7 +607,7 @@ uint32_t FCString::moveTo(int32_t index, int32_t origin)
             return 0;
         p = text + m_rep->length;
     } else {
-        p = origin == kFromCursor ? charStart(text, m_cursor) : text;
+        p = origin == kFromCursor ? m_cursor : text;
         if (origin != kFromCursor && index < 0)
             return 0;
     }
@@ -627,7 +627,7 @@ uint32_t FCString::moveTo(int32_t index, int32_t origin)
 
 const char* FCString::findChar(uint32_t ch)
 {
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     while (*p && charCode(p) != ch)
         p += charLength(p);
     m_cursor = p;
@@ -636,7 +636,7 @@ const char* FCString::findChar(uint32_t ch)
 
 const char* FCString::findAnyOf(const char* set)
 {
-    const char* p = findInSet(charStart(m_rep->text, m_cursor), set);
+    const char* p = findInSet(m_cursor, set);
     m_cursor = p;
     return *p ? p : nullptr;
 }
@@ -644,7 +644,7 @@ const char* FCString::findAnyOf(const char* set)
 const char* FCString::findLastOf(const char* set)
 {
     const char* last = nullptr;
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     for (; *p; p += charLength(p)) {
         if (inSet(p, set))
             last = p;
@@ -655,7 +655,7 @@ const char* FCString::findLastOf(const char* set)
 
 const char* FCString::skip(const char* set)
 {
-    const char* p = skipInSet(charStart(m_rep->text, m_cursor), set);
+    const char* p = skipInSet(m_cursor, set);
     m_cursor = p;
     return *p ? p : nullptr;
 }
@@ -666,7 +666,7 @@ const char* FCString::skipBackward(const char* set, const char* bound)
     const char* end = text + m_rep->length;
     if (!bound || bound < text || bound > end)
         bound = text;
-    const char* p = charStart(text, m_cursor);
+    const char* p = m_cursor;
     if (!*p) {
         if (p == bound) {
             m_cursor = p;
@@ -687,7 +687,7 @@ const char* FCString::skipBackward(const char* set, const char* bound)
 
 const char* FCString::findText(const char* find, const char* separators)
 {
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     const char* end = m_rep->text + m_rep->length;
     if (!find || !*find) {
         m_cursor = end;
@@ -718,7 +718,7 @@ const char* FCString::findText(const char* find, const char* separators)
 
 const char* FCString::nextToken(FCString& out, const char* separators, bool includeSeparator)
 {
-    const char* start = skipInSet(charStart(m_rep->text, m_cursor), separators);
+    const char* start = skipInSet(m_cursor, separators);
     if (!*start) {
         m_cursor = start;
         out.assign("", kShortBlockSize);
@@ -739,7 +739,7 @@ int32_t FCString::getField(FCString& out, const char* separators, bool keepEmpty
 {
     if (separatorFound)
         *separatorFound = '\0';
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     if (!keepEmpty)
         p = skipInSet(p, separators);
     if (!*p) {
@@ -765,7 +765,7 @@ int32_t FCString::getField(FCString& out, const char* separators, bool keepEmpty
 
 int32_t FCString::split(FCString* out, int32_t count, const char* separators, int32_t options, const char* skipBefore)
 {
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     int32_t filled = 0;
     while (out && filled < count) {
         if (options == kSplitSkipEmpty) {
@@ -801,7 +801,7 @@ int32_t FCString::split(FCString* out, int32_t count, const char* separators, in
 
 bool FCString::readLine(FCString& out, int32_t options)
 {
-    const char* p = charStart(m_rep->text, m_cursor);
+    const char* p = m_cursor;
     while (*p) {
         for (;;) {
             if ((options & kTrimBlanks) && (*p == ' ' || *p == '\t'))

@@ -8,7 +8,37 @@
 #include "foundation/LumivexApi.h"
 
 class FCFile;
-class FCTextFile;
+
+// Where and how loadFile reads and saveFile writes a text: the file (from its
+// current position), the bytes to read (0: to the end of the file), the
+// scramble seed (0: none), the leading lines left plain, and flags: bit 0 =
+// the descriptor owns the file and closes it; bits 28-31 the encoding of the
+// file's bytes (2 code-page text, 1 UTF-8). The scramble works on the file's
+// bytes, so a UTF-8 file is converted after unscrambling.
+class LUMIVEX_API FCTextFile {
+public:
+    enum Flags : uint32_t {
+        kOwnsFile = 1,
+        kEncodingMask = 0xF0000000u,
+        kUtf8 = 1u << 28,
+        kCodePageText = 2u << 28,
+    };
+
+    explicit FCTextFile(FCFile& file, uint32_t byteCount = 0, uint32_t seed = 0, int32_t plainLines = 0,
+        uint32_t flags = kCodePageText);
+    FCTextFile(const FCTextFile&) = delete;
+    FCTextFile& operator=(const FCTextFile&) = delete;
+    // Closes the file when the descriptor owns it.
+    virtual ~FCTextFile();
+
+    bool isUtf8() const { return (flags & kEncodingMask) == kUtf8; }
+
+    FCFile& file;
+    uint32_t byteCount;
+    uint32_t seed;
+    int32_t plainLines;
+    uint32_t flags;
+};
 
 // Shared, reference-counted text of an FCString. Capacity always keeps at
 // least one spare block: ((length + 1) / blockSize + 1) * blockSize.
@@ -110,7 +140,9 @@ public:
     void home() { m_cursor = m_rep->text; }
     const char* cursor() const { return m_cursor; }
     int32_t cursorIndex() const { return static_cast<int32_t>(m_cursor - m_rep->text); }
-    // Positions outside the text are clamped to it.
+    // Positions outside the text are clamped to it, and a position on a
+    // trail byte moves to its character's lead byte: the scans start on a
+    // character boundary.
     void setCursor(const char* position);
     void setCursorIndex(int32_t byteIndex);
     bool atEnd() const { return *m_cursor == '\0'; }
@@ -180,14 +212,19 @@ public:
     // unchanged, when the file is closed, at its end, or the record is
     // invalid (a count below 1, or larger than the rest of the file).
     bool read(FCFile& file);
-    // Text from a file; the cursor ends at the start. The text ends at the
-    // first zero byte read.
+    // Text from a file (see FCTextFile); the cursor ends at the start. The
+    // text ends at the first zero byte read. False when the path cannot be
+    // opened (after the player's Cancel the open throws) or the file is closed.
     bool loadFile(const char* path);
-    bool loadFile(const char* path, uint32_t byteCount, uint32_t seed, int32_t plainLines);
+    bool loadFile(const char* path, uint32_t byteCount, uint32_t seed, int32_t plainLines,
+        uint32_t flags = FCTextFile::kCodePageText);
     bool loadFile(FCFile& file, uint32_t byteCount, uint32_t seed, int32_t plainLines);
     bool loadFile(FCTextFile& source);
-    // Creates the file if missing, writes the text, truncates after it.
+    // Creates the file if missing (read and write access), writes the text
+    // and truncates the file after it; whether every byte was written.
     bool saveFile(const char* path);
+    bool saveFile(const char* path, uint32_t seed, int32_t plainLines, uint32_t flags = FCTextFile::kCodePageText);
+    // Writes at the file's current position (no truncation).
     bool saveFile(FCTextFile& target) const;
 
 private:

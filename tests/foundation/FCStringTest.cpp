@@ -86,6 +86,19 @@ TEST(FCString, CapacityKeepsOneSpareBlock)
     EXPECT_EQ(FCStringRep(std::string(254, 'x').c_str(), 254, 256).capacity, 256);
 }
 
+TEST(FCString, ImpossibleSizesThrowNotEnoughMemory)
+{
+    for (const char* operation : { "FCString - create()", "FCString - append" }) {
+        try {
+            FCStringRep rep(nullptr, INT32_MAX - 10, 256, nullptr, 0, operation);
+            ADD_FAILURE() << operation;
+        } catch (const NotEnoughMemoryException& error) {
+            EXPECT_STREQ(error.operation(), operation);
+            EXPECT_STREQ(error.message(), kNotEnoughMemoryText);
+        }
+    }
+}
+
 TEST(FCString, CopiesShareUntilWritten)
 {
     FCString a("scene");
@@ -271,7 +284,8 @@ TEST(FCString, CursorStepsOverDoubleByteCharacters)
         FCString s(kMixed);
         EXPECT_EQ(forwardCharacters(s), (std::vector<uint32_t> { 'a', 0x955C, 'b', 0x8341, '\\', 'c' }));
         EXPECT_EQ(backwardCharacters(s), (std::vector<uint32_t> { 'c', '\\', 0x8341, 'b', 0x955C, 'a' }));
-        s.setCursorIndex(2); // the trail byte 0x5C of 表
+        s.setCursorIndex(2); // the trail byte 0x5C of 表: onto its lead byte
+        EXPECT_EQ(s.cursorIndex(), 1);
         EXPECT_EQ(s.character(), 0x955Cu);
         EXPECT_TRUE(s.next());
         EXPECT_EQ(s.character(), uint32_t('b'));
