@@ -194,7 +194,8 @@ void FCOasys::runWindowThread()
             auto* window = reinterpret_cast<FCVWin*>(message.lParam);
             {
                 FCLock lock(&windowLock);
-                windows.remove(window, false);
+                // Scenario windows are listed without ownership: the node goes, the window is deleted below.
+                windows.remove(window, 1);
             }
             delete window;
             requestDone.set();
