@@ -8,6 +8,14 @@
 #include "foundation/TextCodePage.h"
 #include "foundation/UxTextScramble.h"
 
+#if defined(_WIN32)
+#include <process.h>
+#define processId _getpid
+#else
+#include <unistd.h>
+#define processId getpid
+#endif
+
 namespace {
 
 std::string word(uint32_t value)
@@ -23,7 +31,9 @@ class StringFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_path = std::string("fcstring-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".tmp";
+        // The process id keeps the two locales' runs of one test apart.
+        m_path = std::string("fcstring-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-"
+            + std::to_string(processId()) + ".tmp";
         std::remove(m_path.c_str());
     }
     void TearDown() override
