@@ -46,3 +46,33 @@ bool makeFolder(const char* path);
 bool removeFile(const char* path);
 
 } // namespace fcsystem
+
+// File mappings (FCFileMapping): the handle is the system's mapping object
+// (natively the descriptor). Offsets passed to mapView are multiples of
+// allocationGranularity().
+namespace fcsystem {
+
+uint32_t allocationGranularity();
+// Opens the file and maps it whole; readWrite opens it for reading and
+// writing (creating it) and copyOnWrite keeps writes private. False for an
+// empty file or any failure; the file itself is never left open.
+bool openMapping(const char* path, bool readWrite, bool copyOnWrite, void** mapping, uint64_t& size);
+void* mapView(void* mapping, uint32_t access, uint64_t offset, uint32_t size);
+void unmapView(void* view, uint32_t size);
+void closeMapping(void* mapping);
+
+} // namespace fcsystem
+
+// Folder searches (FCFileEnumeration, Windows only): record is the system's
+// find record, kFindRecordSize bytes.
+namespace fcsystem {
+
+inline constexpr unsigned kFindRecordSize = 592;
+// The search handle, or null when nothing matches; the first entry in record.
+void* findFirst(const char* pattern, void* record);
+bool findNext(void* search, void* record);
+void findClose(void* search);
+// The entry's name in the game's code page and whether it is a folder.
+std::string foundName(const void* record, bool& folder);
+
+} // namespace fcsystem

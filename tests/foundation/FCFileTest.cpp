@@ -7,11 +7,13 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
+#include "foundation/FCFileEnumeration.h"
 #include "foundation/FCPath.h"
 #include "foundation/TextCodePage.h"
 #include "support/MessageBoxRecorder.h"
@@ -369,6 +371,36 @@ TEST_F(FilesTest, PathFunctions)
     EXPECT_TRUE(FCPath::deleteFile(file.c_str()));
     EXPECT_FALSE(FCPath::exists(file.c_str()));
     EXPECT_FALSE(FCPath::deleteFile(file.c_str()));
+}
+
+TEST_F(FilesTest, EnumerationListsFilesAndFoldersButNoDotNames)
+{
+    writeFile(kJapaneseName, "x");
+    writeFile(".hidden", "x");
+    ASSERT_TRUE(CreateDirectoryW(widePath(L"sub").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(widePath(L".git").c_str(), nullptr));
+
+    FCFileEnumeration enumeration;
+    EXPECT_FALSE(enumeration.next()) << "not started";
+    enumeration.start(path("*").c_str());
+    std::set<std::string> names;
+    while (enumeration.next()) {
+        std::string name = enumeration.name();
+        EXPECT_EQ(std::string(enumeration.fullPath().text()), path(name.c_str()));
+        EXPECT_TRUE(names.insert(name).second) << name;
+    }
+    EXPECT_EQ(names, (std::set<std::string> { kJapaneseName, "sub\\" }));
+    EXPECT_FALSE(enumeration.next()) << "still at the end";
+
+    enumeration.start(path("*.txt").c_str());
+    ASSERT_TRUE(enumeration.next());
+    EXPECT_STREQ(enumeration.name(), kJapaneseName);
+    EXPECT_FALSE(enumeration.next());
+    enumeration.close();
+    EXPECT_TRUE(enumeration.fullPath().isEmpty());
+
+    enumeration.start(path("none\\*").c_str());
+    EXPECT_FALSE(enumeration.next());
 }
 
 } // namespace
