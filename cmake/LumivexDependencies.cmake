@@ -3,6 +3,18 @@
 # One interface target, lumivex_codecs, carries them all.
 if(LUMIVEX_WIN32)
   set(ZLIB_USE_STATIC_LIBS ON)
+  # A rebuilt dependency set lives under a new prefix: forget every search
+  # result cached under the old one, or an existing tree keeps pointing there.
+  if(DEFINED LUMIVEX_DEPS_PREFIX_FOUND AND NOT LUMIVEX_DEPS_PREFIX_FOUND STREQUAL LUMIVEX_DEPS_PREFIX)
+    get_cmake_property(cached CACHE_VARIABLES)
+    foreach(variable IN LISTS cached)
+      string(FIND "${${variable}}" "${LUMIVEX_DEPS_PREFIX_FOUND}" at)
+      if(at EQUAL 0)
+        unset(${variable} CACHE)
+      endif()
+    endforeach()
+  endif()
+  set(LUMIVEX_DEPS_PREFIX_FOUND "${LUMIVEX_DEPS_PREFIX}" CACHE INTERNAL "The prefix the cached searches were made in")
 endif()
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
