@@ -3,6 +3,7 @@
 # cache outside the work tree, once per recipe; later runs reuse it.
 # Prints the install prefix on standard output.
 source "$(dirname "$0")/common.sh"
+source "$(dirname "$0")/deps-fetch.sh"
 
 lock="${LUMIVEX_DEPS_LOCK:-$LUMIVEX_ROOT/scripts/deps.lock}"
 toolchain="$LUMIVEX_ROOT/cmake/toolchain-mingw32.cmake"
@@ -10,7 +11,7 @@ gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null) || die "pa
 compiler=$(i686-w64-mingw32-g++ --version 2>/dev/null | head -n 1) || die "i686-w64-mingw32-g++ is not installed"
 
 # The cache key covers everything that shapes the result.
-key=$( { cat "$0" "$lock" "$toolchain" "$LUMIVEX_ROOT"/scripts/patches/*; echo "$gtest_version $compiler"; } | sha256sum | cut -c1-16)
+key=$( { cat "$0" "$LUMIVEX_ROOT/scripts/deps-fetch.sh" "$lock" "$toolchain" "$LUMIVEX_ROOT"/scripts/patches/*; echo "$gtest_version $compiler"; } | sha256sum | cut -c1-16)
 prefix="$LUMIVEX_CACHE/deps/win32-$key"
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"
@@ -23,29 +24,6 @@ work="$LUMIVEX_CACHE/deps/work-$key"
 rm -rf "$LUMIVEX_CACHE/deps/work-"* "$prefix"
 mkdir -p "$downloads" "$work" "$prefix"
 jobs=$(nproc)
-
-# fetch NAME VERSION SHA256: the upstream tarball of a Debian source package,
-# downloaded once and checked against the pinned checksum; extracts it into
-# $work/NAME and leaves the source folder's path in $src.
-fetch() {
-    local name="$1" version="$2" sum="$3" tarball
-    tarball=$(ls "$downloads/${name}_${version}.orig.tar."* 2>/dev/null | head -n 1 || true)
-    if [ -z "$tarball" ]; then
-        # apt-get may fail on an optional part (a missing upstream signature)
-        # after fetching the tarball; the pinned checksum is what we trust.
-        (cd "$downloads" && apt-get source --download-only -t bookworm "$name" >"$LUMIVEX_LOGS/fetch-$name.log" 2>&1) || true
-        tarball=$(ls "$downloads/${name}_${version}.orig.tar."* 2>/dev/null | head -n 1 || true)
-        [ -n "$tarball" ] || die "cannot fetch source package '$name' at upstream version $version (are deb-src entries in the apt sources?); see $LUMIVEX_LOGS/fetch-$name.log"
-    fi
-    local actual
-    actual=$(sha256sum "$tarball" | cut -d' ' -f1)
-    if [ "$actual" != "$sum" ]; then
-        die "checksum of $(basename "$tarball") differs: expected $sum, got $actual"
-    fi
-    mkdir -p "$work/$name"
-    tar -xf "$tarball" -C "$work/$name" --strip-components=1
-    src="$work/$name"
-}
 
 cmake_dep() {
     local name="$1"
