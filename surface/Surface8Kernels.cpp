@@ -165,6 +165,34 @@ void staticColorTable(uint8_t* table)
     }
 }
 
+uint32_t nextRandom(uint32_t& state, uint32_t range)
+{
+    state = state * 0x5D588B65u + 1u;
+    if (range == 0xFFFFFFFFu)
+        return state;
+    if (range == 0)
+        return 0;
+    uint32_t limit = 0x7FFFFFFFu;
+    int shift = 0;
+    while (limit > range) {
+        limit >>= 1;
+        ++shift;
+    }
+    return (state >> shift) % range;
+}
+
+void shuffleRows(uint8_t* top, ptrdiff_t stride, int32_t rowBytes, int32_t rows, uint32_t key)
+{
+    if (key > 0xFFFFu || rowBytes < 1)
+        return;
+    uint32_t state = key & 0xFFFFu;
+    for (int32_t y = 0; y < rows; ++y) {
+        uint8_t* row = top + y * stride;
+        uint32_t r = nextRandom(state, static_cast<uint32_t>(rowBytes));
+        std::rotate(row, row + r, row + rowBytes);
+    }
+}
+
 int64_t stride8(int32_t width)
 {
     return (static_cast<int64_t>(width) + 3) & ~int64_t(3);

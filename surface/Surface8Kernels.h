@@ -72,6 +72,16 @@ LUMIVEX_API void fadePalette(uint8_t* table, const uint8_t* from, const uint8_t*
 LUMIVEX_API void greyTable(uint8_t* table, int32_t entries = 256);
 LUMIVEX_API void staticColorTable(uint8_t* table);
 
+// The surfaces' random source: state = state x 0x5D588B65 + 1; a range of
+// 0xFFFFFFFF returns the state; otherwise (state >> s) mod range, s being how
+// often 0x7FFFFFFF must be halved to be no longer above range. Range 0 gives 0.
+LUMIVEX_API uint32_t nextRandom(uint32_t& state, uint32_t range);
+
+// The scramble of saveShuffledBmp: with key & 0xFFFF as the random state,
+// each row from the top down is rotated left by nextRandom(rowBytes) bytes;
+// a key above 0xFFFF leaves the rows. top is the first byte of the top row.
+LUMIVEX_API void shuffleRows(uint8_t* top, ptrdiff_t stride, int32_t rowBytes, int32_t rows, uint32_t key);
+
 // Row stride of an 8-bit picture: width rounded up to a multiple of 4.
 LUMIVEX_API int64_t stride8(int32_t width);
 

@@ -175,6 +175,22 @@ TEST(Surface8Bmp, FileLayout)
     EXPECT_EQ(stride8(5), 8);
 }
 
+TEST(Surface8Shuffle, RandomSourceAndRowRotation)
+{
+    uint32_t state = 1;
+    EXPECT_EQ(nextRandom(state, 0xFFFFFFFFu), 0x5D588B66u); // the new state itself
+    state = 1;
+    EXPECT_EQ(nextRandom(state, 8), 5u); // 0x5D588B66 >> 28, mod 8
+
+    // Two rows of 8 stored bottom-up; the top row is rotated first.
+    std::vector<uint8_t> rows = { 10, 11, 12, 13, 14, 15, 16, 17, 0, 1, 2, 3, 4, 5, 6, 7 };
+    std::vector<uint8_t> kept = rows;
+    shuffleRows(rows.data() + 8, -8, 8, 2, 0x10000);
+    EXPECT_EQ(rows, kept);
+    shuffleRows(rows.data() + 8, -8, 8, 1, 1);
+    EXPECT_EQ(std::vector<uint8_t>(rows.begin() + 8, rows.end()), (std::vector<uint8_t> { 5, 6, 7, 0, 1, 2, 3, 4 }));
+}
+
 TEST(ClipRects, Rule)
 {
     struct Case {
@@ -201,9 +217,10 @@ TEST(ClipRects, Rule)
         int32_t dx = c.dx, dy = c.dy, sx = c.sx, sy = c.sy, w = c.w, h = c.h;
         bool left = clipRects(16, 16, 20, 20, dx, dy, sx, sy, w, h);
         EXPECT_EQ(left, c.left) << c.dx << "," << c.sx;
-        if (left && c.left)
+        if (left && c.left) {
             EXPECT_EQ((std::vector<int32_t> { dx, dy, sx, sy, w, h }),
                 (std::vector<int32_t> { c.cdx, c.cdy, c.csx, c.csy, c.cw, c.ch }));
+        }
     }
 }
 

@@ -1,0 +1,292 @@
+#include "surface/FCVSurface.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "foundation/Diagnostic.h"
+#include "foundation/FCFile.h"
+#include "foundation/FCPathName.h"
+
+namespace {
+
+template <typename Object> size_t offsetIn(const Object& object, const volatile void* member)
+{
+    return static_cast<size_t>(
+        static_cast<const volatile char*>(member) - reinterpret_cast<const volatile char*>(&object));
+}
+
+// A file name in the temporary folder of this process alone.
+std::string scratch(const char* name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "lumivex-surface8-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+}
+
+std::vector<uint8_t> readAll(const std::string& path)
+{
+    std::vector<uint8_t> out;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF)
+            out.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+    }
+    return out;
+}
+
+// Draws rows of digits (top row first) into a surface as indices.
+void draw(FCVSurface& surface, const std::vector<std::string>& rows)
+{
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x)
+            *surface.pixel(static_cast<int32_t>(x), static_cast<int32_t>(y)) = static_cast<uint8_t>(rows[y][x] - '0');
+}
+
+std::vector<std::string> rowsOf(const FCVSurface& surface)
+{
+    std::vector<std::string> rows;
+    for (int32_t y = 0; y < surface.height(); ++y) {
+        std::string row;
+        for (int32_t x = 0; x < surface.width(); ++x)
+            row += static_cast<char>('0' + *surface.pixel(x, y));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(FCVSurface, MembersInContractOrder)
+{
+    UxLayerVSurface8 s;
+    EXPECT_EQ(offsetIn(s, &s.bitmap), 4u);
+    EXPECT_EQ(offsetIn(s, &s.info), 8u);
+    EXPECT_EQ(offsetIn(s, &s.bits), 12u);
+    EXPECT_EQ(offsetIn(s, &s.dcLock), 16u);
+    EXPECT_EQ(offsetIn(s, &s.dc), 48u);
+    EXPECT_EQ(sizeof(FCDCHolder), 44u);
+    EXPECT_EQ(offsetIn(s, &s.dcUseCount), 92u);
+    EXPECT_EQ(offsetIn(s, &s.alphaFlags), 96u);
+    EXPECT_EQ(offsetIn(s, &s.alpha), 100u);
+    EXPECT_EQ(offsetIn(s, &s.alphaState), 104u);
+    EXPECT_EQ(offsetIn(s, &s.rect), 108u);
+    EXPECT_EQ(sizeof(FCVSurface), 128u);
+    EXPECT_EQ(offsetIn(s, &s.owner), 128u);
+    EXPECT_TRUE(s.rect.left == 0 && s.rect.right == 0);
+}
+
+TEST(FCVSurface, CreateFillsAndPadsRows)
+{
+    FCVSurface s;
+    ASSERT_EQ(s.create(5, 3, 7), 1);
+    EXPECT_EQ(s.width(), 5);
+    EXPECT_EQ(s.height(), 3);
+    EXPECT_EQ(s.stride(), 8);
+    EXPECT_EQ(rowsOf(s), (std::vector<std::string> { "77777", "77777", "77777" }));
+    EXPECT_EQ(s.bits[5], 0); // padding
+    EXPECT_EQ(s.info->size, 40u);
+    EXPECT_EQ(s.info->bitCount, 8);
+    ASSERT_EQ(s.create(4, 2, 0x100), 1);
+    EXPECT_EQ(s.create(0, 2, 0), 0);
+    EXPECT_EQ(s.bits, nullptr);
+}
+
+TEST(FCVSurface, ColourTableReachesTheSection)
+{
+    FCVSurface s(4, 1, 0);
+    std::vector<uint8_t> entries(1024);
+    for (size_t i = 0; i < entries.size(); ++i)
+        entries[i] = static_cast<uint8_t>(i % 4 == 3 ? 0 : i / 4 + 1);
+    ASSERT_EQ(s.setColors(entries.data(), 250, 0, 10), 1);
+    RGBQUAD table[256];
+    HDC dc = static_cast<HDC>(s.getDC());
+    ASSERT_EQ(GetDIBColorTable(dc, 0, 256, table), 256u);
+    s.releaseDC();
+    EXPECT_EQ(table[250].rgbBlue, 1);
+    EXPECT_EQ(table[255].rgbRed, 6); // six entries copied
+    EXPECT_EQ(s.setColors(entries.data(), 256, 0, 1), 0);
+
+    ASSERT_EQ(s.setColorRange(entries.data(), -5, 2), 1);
+    EXPECT_EQ(s.colorTable()[0], 1);
+    EXPECT_EQ(s.colorTable()[4], 2);
+
+    std::vector<uint8_t> black(1024, 0), white(1024, 255);
+    ASSERT_EQ(s.fadePalette(black.data(), white.data(), 1, 4), 1);
+    EXPECT_EQ(s.colorTable()[4 * 17 + 1], 63);
+    ASSERT_EQ(s.fadePalette(white.data(), black.data(), 1, 4), 1);
+    EXPECT_EQ(s.colorTable()[4 * 17 + 1], 192);
+}
+
+TEST(FCVSurface, LendsOneNestedDC)
+{
+    FCVSurface s(4, 4, 0);
+    void* first = s.getDC();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(s.getDC(), first);
+    EXPECT_EQ(s.dcUseCount, 2);
+    s.releaseDC();
+    EXPECT_EQ(s.dc.dc, first);
+    s.releaseDC();
+    EXPECT_EQ(s.dcUseCount, 0);
+    EXPECT_EQ(s.dc.dc, nullptr);
+    EXPECT_EQ(s.dcLock.waiters.load(), 0);
+}
+
+TEST(FCVSurface, KeyedCopiesClip)
+{
+    FCVSurface source(3, 2, 0), target(4, 3, 9);
+    draw(source, { "312", "343" });
+    struct Case {
+        int32_t mode, dx, dy, sx, sy;
+        std::vector<std::string> expected;
+    } cases[] = {
+        { -2, 0, 0, 0, 0, { "3129", "3439", "9999" } },
+        { -1, 0, 0, 0, 0, { "9129", "9499", "9999" } },
+        { 1, 1, 1, 0, 0, { "9999", "9392", "9343" } },
+        // A negative source point moves the destination point along and
+        // shortens the copy by as much.
+        { -2, 0, 0, -1, -1, { "9999", "9319", "9999" } },
+        // Past the edges nothing is written.
+        { -2, 4, 0, 0, 0, { "9999", "9999", "9999" } },
+    };
+    for (const auto& c : cases) {
+        target.create(4, 3, 9);
+        source.copy8(target, c.dx, c.dy, c.sx, c.sy, 3, 2, c.mode);
+        EXPECT_EQ(rowsOf(target), c.expected) << "mode " << c.mode << " at " << c.dx << "," << c.sx;
+    }
+}
+
+TEST(FCVSurface, DrawsInto24BitPlanes)
+{
+    FCVSurface source(2, 1, 0);
+    draw(source, { "12" });
+    std::vector<uint8_t> plane(3 * 2 * 4, 0xEE); // 3 x 2, bottom-up
+    ASSERT_EQ(source.draw8To24(plane.data(), 3, 2, 1, 0, 0, 0, 2, 1, -2), 1);
+    // Top row is the second in memory; grey ramp entries.
+    EXPECT_EQ(plane[12], 0xEE);
+    EXPECT_EQ((std::vector<int> { plane[16], plane[17], plane[18], plane[19] }), (std::vector<int> { 1, 1, 1, 0 }));
+    EXPECT_EQ(plane[20], 2);
+    EXPECT_EQ(plane[0], 0xEE);
+}
+
+TEST(FCVSurface, CreateAlphaFromKey)
+{
+    FCVSurface s(3, 3, 1);
+    draw(s, { "111", "101", "111" });
+    s.createAlpha(0, true, 99);
+    ASSERT_NE(s.alpha, nullptr);
+    EXPECT_EQ(rowsOf(*s.alpha),
+        (std::vector<std::string> { std::string { char('0' + 12), char('0' + 8), char('0' + 12) },
+            std::string { char('0' + 8), char('0' + 99), char('0' + 8) },
+            std::string { char('0' + 12), char('0' + 8), char('0' + 12) } }));
+    EXPECT_TRUE(s.alphaInUse());
+    s.alphaFlags |= FCVSurface::kAlphaOff;
+    EXPECT_FALSE(s.alphaInUse());
+
+    s.createAlpha(-2, false, 5);
+    EXPECT_EQ(*s.alpha->pixel(1, 1), 5);
+    EXPECT_EQ(s.alphaState & FCVSurface::kAlphaValid, 0u);
+}
+
+TEST(FCVSurface, SaveRestoreRoundTrip)
+{
+    const std::string path = scratch("save.bin");
+    FCVSurface s(5, 3, 0);
+    draw(s, { "01234", "56789", "13579" });
+    std::vector<uint8_t> entries(1024, 0x42);
+    s.setColorRange(entries.data(), 7, 1);
+    {
+        FCFile file;
+        ASSERT_EQ(file.open(path.c_str(), FCFile::kCreateAlways, FCFile::kReadWrite), 0u);
+        ASSERT_EQ(s.save(file), 1);
+    }
+    std::vector<uint8_t> bytes = readAll(path);
+    ASSERT_EQ(bytes.size(), 12u + 11u + 1064u + 24u);
+    EXPECT_EQ(bytes[8], 11); // the signature text's length, its zero included
+
+    FCVSurface back;
+    FCFile file;
+    ASSERT_EQ(file.open(path.c_str()), 0u);
+    ASSERT_EQ(back.restore(file), 1);
+    EXPECT_EQ(rowsOf(back), rowsOf(s));
+    EXPECT_EQ(back.colorTable()[4 * 7], 0x42);
+    file.close();
+
+    // Another record rewinds and leaves the surface alone.
+    bytes[12] = 'X';
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    ASSERT_EQ(file.open(path.c_str()), 0u);
+    EXPECT_EQ(back.restore(file), 0);
+    EXPECT_EQ(file.position(), 0);
+    EXPECT_EQ(back.width(), 5);
+    file.close();
+
+    // A damaged header (width 0) is refused the same way.
+    bytes[12] = 'F';
+    std::memset(&bytes[23 + 4], 0, 4);
+    f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    ASSERT_EQ(file.open(path.c_str()), 0u);
+    EXPECT_EQ(back.restore(file), 0);
+    EXPECT_EQ(file.position(), 0);
+    file.close();
+    DeleteFileA(path.c_str());
+}
+
+TEST(FCVSurface, BmpFiles)
+{
+    const std::string base = scratch("picture.tmp");
+    const std::string bmp = base.substr(0, base.size() - 4) + ".bmp";
+    FCVSurface s(5, 3, 4);
+    ASSERT_EQ(s.saveBmp(FCPathName(base.c_str())), 1);
+    std::vector<uint8_t> bytes = readAll(bmp);
+    ASSERT_EQ(bytes.size(), 1102u);
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[10], 0x36);
+    EXPECT_EQ(bytes[14], 40);
+    EXPECT_EQ(bytes[1078], 4);
+    EXPECT_EQ(bytes[1078 + 5], 0);
+
+    // A key above 0xFFFF writes the rows unrotated.
+    draw(s, { "01234", "56789", "13579" });
+    ASSERT_EQ(s.saveShuffledBmp(FCPathName(base.c_str()), 0x10000), 1);
+    bytes = readAll(bmp);
+    ASSERT_EQ(bytes.size(), 1102u);
+    EXPECT_EQ(bytes[1078], 1); // bottom row first
+    EXPECT_EQ(bytes[1078 + 16], 0);
+    DeleteFileA(bmp.c_str());
+}
+
+TEST(FCVSurface, PaintAndLoadThroughGdi)
+{
+    FCVSurface source(2, 2, 0), target(5, 3, 0);
+    draw(source, { "12", "34" });
+    FCDCHolder holder;
+    ASSERT_TRUE(holder.borrow(target.getDC()));
+    // Tiles are whole copies laid from the area's top left.
+    FCRect area(1, 0, 5, 3);
+    ASSERT_EQ(source.tilePaint(holder, area), 1);
+    holder.borrow(nullptr);
+    target.releaseDC();
+    GdiFlush();
+    EXPECT_EQ(rowsOf(target), (std::vector<std::string> { "01212", "03434", "01212" }));
+
+    FCDib dib;
+    ASSERT_TRUE(dib.create(3, 2, 8));
+    dib.colors[4 * 5 + 2] = 200;
+    *dib.pixel(2, 0) = 5;
+    FCVSurface loaded;
+    ASSERT_EQ(loaded.loadDib(dib, 0), 1);
+    EXPECT_EQ(rowsOf(loaded), (std::vector<std::string> { "005", "000" }));
+    EXPECT_EQ(loaded.colorTable()[4 * 5 + 2], 200);
+}
+
+} // namespace
