@@ -164,6 +164,9 @@ TEST(FCDib, HostileHeadersAreRefused)
         { "huge picture", packed(0x7FFFFFFF, 0x7FFFFFFF, 32, 0, 16) },
         { "bitfields with a small image size", packed(64, 64, 32, 3, 16, 0, 4, 3) },
         { "core header cut short", { 12, 0, 0, 0, 1, 0 } },
+        // Found by the fuzzer: a compressed picture whose rows need a stride
+        // beyond 32 bits.
+        { "rows too wide to address", packed(0x40000002, 4, 16, 0, 3, 0, 3, 39) },
     };
     cases[1].block.resize(20);
     MessageBoxRecorder boxes;

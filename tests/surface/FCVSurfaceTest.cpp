@@ -80,6 +80,33 @@ TEST(FCVSurface, MembersInContractOrder)
     EXPECT_TRUE(s.rect.left == 0 && s.rect.right == 0);
 }
 
+// Slot of a virtual member function relative to slot 1 (the GNU ABI keeps
+// 1 + the byte offset in the table in a member function pointer).
+template <typename Member> ptrdiff_t slotFrom1(Member member)
+{
+    uintptr_t raw = 0, first = 0;
+    std::memcpy(&raw, &member, sizeof raw);
+    auto load1 = static_cast<int32_t (FCVSurface::*)(const FCPathName&, uint32_t, int32_t)>(&FCVSurface::load);
+    std::memcpy(&first, &load1, sizeof first);
+    return 1 + static_cast<ptrdiff_t>(raw - first) / static_cast<ptrdiff_t>(sizeof(void*));
+}
+
+TEST(FCVSurface, SlotsInContractOrder)
+{
+    EXPECT_EQ(
+        slotFrom1(static_cast<int32_t (FCVSurface::*)(const char*, uint32_t, void*, int32_t)>(&FCVSurface::load)), 3);
+    EXPECT_EQ(slotFrom1(&FCVSurface::loadDib), 4);
+    EXPECT_EQ(slotFrom1(&FCVSurface::create), 5);
+    EXPECT_EQ(slotFrom1(static_cast<int32_t (FCVSurface::*)(const char*, uint32_t, int32_t)>(&FCVSurface::load)), 6);
+    EXPECT_EQ(slotFrom1(&FCVSurface::paintRect), 12);
+    EXPECT_EQ(slotFrom1(&FCVSurface::tilePaint), 19);
+    EXPECT_EQ(slotFrom1(&FCVSurface::setColors), 20);
+    EXPECT_EQ(slotFrom1(&FCVSurface::fadePalette), 25);
+    EXPECT_EQ(slotFrom1(&FCVSurface::save), 27);
+    EXPECT_EQ(slotFrom1(&FCVSurface::writeBmp), 31);
+    EXPECT_EQ(slotFrom1(&FCVSurface::update), 32);
+}
+
 TEST(FCVSurface, CreateFillsAndPadsRows)
 {
     FCVSurface s;
