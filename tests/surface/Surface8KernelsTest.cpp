@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -221,6 +222,29 @@ TEST(ClipRects, Rule)
             EXPECT_EQ((std::vector<int32_t> { dx, dy, sx, sy, w, h }),
                 (std::vector<int32_t> { c.cdx, c.cdy, c.csx, c.csy, c.cw, c.ch }));
         }
+    }
+}
+
+// Any rectangle, clipped, keeps the copies inside exactly sized bottom-up
+// planes (AddressSanitizer sees any stray byte natively).
+TEST(ClipRects, KeepsKernelsInsideThePlanes)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int32_t> coordinate(-40, 40);
+    const int32_t sw = 13, sh = 7, dw = 11, dh = 9;
+    std::vector<uint8_t> src(stride8(sw) * sh), dst(stride8(dw) * dh);
+    std::vector<uint8_t> dst24(size_t(dw) * dh * 4);
+    uint8_t table[1024] = {};
+    for (int i = 0; i < 5000; ++i) {
+        int32_t dx = coordinate(random), dy = coordinate(random), sx = coordinate(random), sy = coordinate(random);
+        int32_t w = coordinate(random), h = coordinate(random);
+        if (!clipRects(sw, sh, dw, dh, dx, dy, sx, sy, w, h))
+            continue;
+        ASSERT_TRUE(
+            dx >= 0 && dy >= 0 && sx >= 0 && sy >= 0 && dx + w <= dw && sx + w <= sw && dy + h <= dh && sy + h <= sh);
+        uint8_t* s8 = src.data() + (sh - 1 - sy) * stride8(sw) + sx;
+        copy8(dst.data() + (dh - 1 - dy) * stride8(dw) + dx, -stride8(dw), s8, -stride8(sw), w, h, -1, src[0]);
+        draw8To24(dst24.data() + ((dh - 1 - dy) * dw + dx) * 4, -dw * 4, s8, -stride8(sw), w, h, table, -2, 0);
     }
 }
 
