@@ -1,0 +1,617 @@
+#include "surface/FCVSurface24.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "foundation/Diagnostic.h"
+#include "foundation/FCFile.h"
+#include "foundation/FCPathName.h"
+#include "surface/FCAnimationSurfaceContainer.h"
+#include "surface/FCVSurface.h"
+#include "surface/UxLayerSurface.h"
+
+namespace {
+
+template <typename Object> size_t offsetIn(const Object& object, const volatile void* member)
+{
+    return static_cast<size_t>(
+        static_cast<const volatile char*>(member) - reinterpret_cast<const volatile char*>(&object));
+}
+
+std::string scratch(const char* name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "lumivex-surface24-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+}
+
+std::vector<uint8_t> readAll(const std::string& path)
+{
+    std::vector<uint8_t> out;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF)
+            out.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+    }
+    return out;
+}
+
+// The four bytes of a pixel as one word (blue in the low byte).
+uint32_t raw(const FCVSurface24& s, int32_t x, int32_t y)
+{
+    uint32_t v;
+    std::memcpy(&v, s.pixelAt(x, y), 4);
+    return v;
+}
+
+void setRaw(FCVSurface24& s, int32_t x, int32_t y, uint32_t v)
+{
+    std::memcpy(s.pixelAt(x, y), &v, 4);
+}
+
+// Every pixel a different colour, fourth byte 0.
+void paintIndexed(FCVSurface24& s, uint32_t base)
+{
+    for (int32_t y = 0; y < s.height(); ++y)
+        for (int32_t x = 0; x < s.width(); ++x)
+            setRaw(s, x, y, (base + uint32_t(y) * 256 + uint32_t(x)) & 0xFFFFFF);
+}
+
+std::vector<uint32_t> snapshot(const FCVSurface24& s)
+{
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < s.height(); ++y)
+        for (int32_t x = 0; x < s.width(); ++x)
+            out.push_back(raw(s, x, y));
+    return out;
+}
+
+TEST(FCVSurface24, MembersInContractOrder)
+{
+    UxLayerVSurface24 s;
+    EXPECT_EQ(offsetIn(s, &s.bitmap), 4u);
+    EXPECT_EQ(offsetIn(s, &s.header), 8u);
+    EXPECT_EQ(offsetIn(s, &s.bits), 12u);
+    EXPECT_EQ(offsetIn(s, &s.cpuFeatures), 16u);
+    EXPECT_EQ(offsetIn(s, &s.dcLock), 20u);
+    EXPECT_EQ(offsetIn(s, &s.dcLock.waiters), 48u);
+    EXPECT_EQ(offsetIn(s, &s.dc), 52u);
+    EXPECT_EQ(offsetIn(s, &s.dcUseCount), 96u);
+    EXPECT_EQ(offsetIn(s, &s.randomState), 100u);
+    EXPECT_EQ(offsetIn(s, &s.scratch), 104u);
+    EXPECT_EQ(offsetIn(s, &s.scratch.thirdCapacity), 124u);
+    EXPECT_EQ(offsetIn(s, &s.alpha), 128u);
+    EXPECT_EQ(offsetIn(s, &s.alphaFlags), 132u);
+    EXPECT_EQ(offsetIn(s, &s.imageInfo), 136u);
+    EXPECT_EQ(sizeof(FCVSurface24), 140u);
+    EXPECT_EQ(offsetIn(s, &s.owner), 140u);
+    UxLayerSurface holder;
+    EXPECT_EQ(offsetIn(holder, &holder.surface), 4u);
+    EXPECT_EQ(offsetIn(holder, &holder.kind), 8u);
+    FCAnimationSurfaceContainer frame;
+    EXPECT_EQ(offsetIn(frame, &frame.holder), 4u);
+    EXPECT_EQ(offsetIn(frame, &frame.keyMode), 16u);
+}
+
+// Slot of a virtual member relative to slot 1 (the GNU ABI keeps 1 + the byte
+// offset in the table in a member function pointer).
+template <typename Member> ptrdiff_t slotFrom1(Member member)
+{
+    uintptr_t rawSlot = 0, first = 0;
+    std::memcpy(&rawSlot, &member, sizeof rawSlot);
+    auto slot1 = &FCVSurface24::loadDib;
+    std::memcpy(&first, &slot1, sizeof first);
+    return 1 + static_cast<ptrdiff_t>(rawSlot - first) / static_cast<ptrdiff_t>(sizeof(void*));
+}
+
+TEST(FCVSurface24, SlotsInContractOrder)
+{
+    using S = FCVSurface24;
+    EXPECT_EQ(slotFrom1(static_cast<int32_t (S::*)(const FCPathName&, uint32_t, int32_t)>(&S::load)), 2);
+    EXPECT_EQ(slotFrom1(&S::create), 3);
+    EXPECT_EQ(slotFrom1(&S::loadStream), 4);
+    EXPECT_EQ(slotFrom1(static_cast<int32_t (S::*)(const char*, uint32_t, int32_t)>(&S::load)), 5);
+    EXPECT_EQ(slotFrom1(&S::stretchTo), 6);
+    EXPECT_EQ(slotFrom1(&S::stretchTo8), 7);
+    EXPECT_EQ(slotFrom1(&S::stretchAllTo), 8);
+    EXPECT_EQ(slotFrom1(&S::gdiStretchTo), 9);
+    EXPECT_EQ(slotFrom1(&S::gdiStretchAllTo), 11);
+    EXPECT_EQ(slotFrom1(&S::paintRect), 12);
+    EXPECT_EQ(slotFrom1(&S::paintWindow), 15);
+    EXPECT_EQ(slotFrom1(&S::capture), 16);
+    EXPECT_EQ(slotFrom1(&S::copyDib), 17);
+    EXPECT_EQ(slotFrom1(&S::tilePaint), 19);
+    EXPECT_EQ(slotFrom1(&S::save), 20);
+    EXPECT_EQ(slotFrom1(&S::restore), 21);
+    EXPECT_EQ(slotFrom1(&S::saveShuffledBmp), 22);
+    EXPECT_EQ(slotFrom1(&S::writeBmp), 24);
+    EXPECT_EQ(slotFrom1(&UxLayerVSurface24::update), 25);
+}
+
+TEST(FCVSurface24, FillStoresColourBytesBottomUp)
+{
+    FCVSurface24 s(3, 2);
+    ASSERT_NE(s.bits, nullptr);
+    EXPECT_EQ(s.header->bitCount, 32);
+    EXPECT_EQ(s.header->height, 2);
+    s.fill(0x00112233);
+    EXPECT_EQ(s.bits[0], 0x11);
+    EXPECT_EQ(s.bits[1], 0x22);
+    EXPECT_EQ(s.bits[2], 0x33);
+    EXPECT_EQ(s.bits[3], 0x00);
+    EXPECT_EQ(s.pixel(2, 1), 0x00112233u);
+    FCRect area(2, 1, 9, 9);
+    s.fill(0x000000FF, &area);
+    EXPECT_EQ(s.pixelAt(2, 1), s.bits + 8); // the bottom row comes first
+    EXPECT_EQ(s.pixel(2, 1), 0x000000FFu);
+    EXPECT_EQ(s.pixel(1, 1), 0x00112233u);
+    EXPECT_EQ(s.pixel(2, 0), 0x00112233u);
+    EXPECT_EQ(s.pixel(3, 0), 0u);
+}
+
+struct ClipCase {
+    int32_t dx, dy, sx, sy, w, h;
+};
+
+// Where the copy lands: destination (dx + i, dy + j) takes source
+// (sx + i, sy + j) wherever both lie inside.
+std::vector<uint32_t> expectedCopy(const FCVSurface24& from, const FCVSurface24& to, const ClipCase& c)
+{
+    std::vector<uint32_t> out = snapshot(to);
+    for (int64_t y = 0; y < to.height(); ++y)
+        for (int64_t x = 0; x < to.width(); ++x) {
+            int64_t i = x - c.dx, j = y - c.dy, fx = c.sx + i, fy = c.sy + j;
+            if (i >= 0 && j >= 0 && i < c.w && j < c.h && fx >= 0 && fy >= 0 && fx < from.width() && fy < from.height())
+                out[size_t(y * to.width() + x)] = raw(from, int32_t(fx), int32_t(fy));
+        }
+    return out;
+}
+
+const ClipCase kClipCases[] = {
+    { 1, 1, 0, 0, 4, 3 },
+    { -2, 1, 1, 0, 4, 3 },
+    { 2, -1, -1, 1, 9, 9 },
+    { -1, -2, -3, 0, 5, 5 },
+    { 4, 3, 0, 0, 100, 100 },
+    { 6, 0, 0, 0, 2, 2 },
+    { 0, 5, 0, 0, 2, 2 },
+    { 0, 0, 4, 0, 2, 2 },
+    { 0, 0, 0, 0, 0, 3 },
+    { INT32_MIN, 0, 0, 0, INT32_MAX, 3 },
+    { 0, 0, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX },
+    { INT32_MAX, INT32_MAX, 0, 0, INT32_MAX, INT32_MAX },
+    { 3, 2, -INT32_MAX, 2, INT32_MAX, 1 },
+};
+
+TEST(FCVSurface24, CopyAndBlendClipToBothSurfaces)
+{
+    FCVSurface24 from(4, 3);
+    paintIndexed(from, 0x100000);
+    // A fully opaque alpha plane: blend then draws what copy does.
+    FCVSurface24 opaque(from);
+    opaque.createAlpha(255);
+    for (const ClipCase& c : kClipCases) {
+        for (int blend = 0; blend < 2; ++blend) {
+            SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy << " " << c.sx << "," << c.sy << " " << c.w << "x"
+                                            << c.h << (blend ? " blend" : " copy"));
+            FCVSurface24 to(6, 5);
+            to.fill(0x00ABCDEF);
+            std::vector<uint32_t> expected = expectedCopy(from, to, c);
+            if (blend)
+                opaque.blend(to, c.dx, c.dy, c.sx, c.sy, c.w, c.h);
+            else
+                from.copyRect(to, c.dx, c.dy, c.sx, c.sy, c.w, c.h);
+            EXPECT_EQ(snapshot(to), expected);
+        }
+    }
+}
+
+TEST(FCVSurface24, BlendThroughAlphaAndLevels)
+{
+    FCVSurface24 from(2, 1), to(2, 1);
+    from.fill(0x00FFFFFF);
+    to.fill(0);
+    setRaw(to, 1, 0, 0x7F000000);
+    from.createAlpha(0);
+    EXPECT_TRUE(from.hasAlpha());
+    *from.alpha->pixel(0, 0) = 1;
+    from.blend(to, 0, 0, 0, 0, 2, 1);
+    EXPECT_EQ(raw(to, 0, 0), 0x00010101u); // (255 x 2) >> 8
+    EXPECT_EQ(raw(to, 1, 0), 0x7F000000u); // alpha 0 leaves all four bytes
+    from.alphaFlags = FCVSurface24::kAlphaOff; // switched off: a straight copy
+    EXPECT_FALSE(from.hasAlpha());
+    from.blend(to, 0, 0, 0, 0, 2, 1);
+    EXPECT_EQ(raw(to, 1, 0), 0x00FFFFFFu);
+
+    FCVSurface24 plain(1, 1);
+    plain.fill(0x00FFFFFF);
+    struct {
+        int32_t level;
+        uint32_t expected;
+    } const levels[] = { { 20, 0x00FFFFFF }, { 16, 0x00FFFFFF }, { 8, 0x007F7F7F }, { 0, 0 }, { -3, 0 } };
+    for (const auto& l : levels) {
+        FCVSurface24 target(1, 1);
+        target.fill(0);
+        plain.blendLevel(target, 0, 0, 0, 0, 1, 1, l.level);
+        EXPECT_EQ(raw(target, 0, 0), l.expected) << l.level;
+    }
+}
+
+TEST(FCVSurface24, ResampleOfEqualSizesIsBlend)
+{
+    FCVSurface24 from(5, 4);
+    paintIndexed(from, 0x204060);
+    from.createAlpha(0);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            *from.alpha->pixel(x, y) = static_cast<uint8_t>(x * 60 + y);
+    FCVSurface24 a(7, 6), b(7, 6);
+    a.fill(0x00336699);
+    b.fill(0x00336699);
+    from.blend(a, 2, 1, 1, 1, 4, 3);
+    EXPECT_EQ(from.resample(b, FCRect(2, 1, 6, 4), FCRect(1, 1, 5, 4)), 1);
+    EXPECT_EQ(snapshot(a), snapshot(b));
+    // Scaled rectangles reaching outside are refused rather than clipped.
+    EXPECT_EQ(from.resample(b, FCRect(-1, 0, 6, 6), FCRect(0, 0, 5, 4)), 0);
+    EXPECT_EQ(from.resample(b, FCRect(0, 0, 7, 6), FCRect(0, 0, 6, 4)), 0);
+    EXPECT_EQ(from.resample(b, FCRect(0, 0, 7, 6), FCRect(0, 0, 5, 4)), 1);
+}
+
+TEST(FCVSurface24, StretchToScalesAndClipsHostileRectangles)
+{
+    FCVSurface24 from(5, 4);
+    paintIndexed(from, 0x010000);
+    struct Case {
+        int32_t dx, dy, dw, dh, sx, sy, sw, sh;
+    } const cases[] = {
+        { 0, 0, 10, 8, 0, 0, 5, 4 },
+        { -3, -2, 10, 8, 0, 0, 5, 4 },
+        { 2, 1, 3, 2, 1, 1, 4, 3 },
+        { 0, 0, 8, 6, -2, -1, 5, 4 },
+        { 4, 3, 100000, 100000, 3, 2, 50, 50 },
+        { 0, 0, INT32_MAX, INT32_MAX, 0, 0, INT32_MAX, INT32_MAX },
+        { INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 0, 0, 5, 4 },
+        { 0, 0, 8, 6, INT32_MIN, 0, INT32_MAX, 4 },
+        { 0, 0, -8, 6, 0, 0, 5, 4 },
+        { 0, 0, 8, 6, 0, 0, -5, 4 },
+        { 0, 0, INT32_MIN, INT32_MIN, 0, 0, INT32_MIN, INT32_MIN },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy << " " << c.dw << "x" << c.dh << " from " << c.sx << ","
+                                        << c.sy << " " << c.sw << "x" << c.sh);
+        FCVSurface24 to(8, 6);
+        to.fill(0x00ABCDEF);
+        std::vector<uint32_t> expected = snapshot(to);
+        if (c.dw > 0 && c.dh > 0 && c.sw > 0 && c.sh > 0) {
+            // Equal sizes copy, which the same mapping describes (step 1.0).
+            const int64_t stepX = (int64_t(c.sw) << 12) / c.dw, stepY = (int64_t(c.sh) << 12) / c.dh;
+            for (int64_t y = 0; y < 6; ++y)
+                for (int64_t x = 0; x < 8; ++x) {
+                    int64_t i = x - c.dx, j = y - c.dy;
+                    if (i < 0 || j < 0 || i >= c.dw || j >= c.dh)
+                        continue;
+                    int64_t fx = c.sx + ((i * stepX) >> 12), fy = c.sy + ((j * stepY) >> 12);
+                    if (fx >= 0 && fy >= 0 && fx < 5 && fy < 4)
+                        expected[size_t(y * 8 + x)] = raw(from, int32_t(fx), int32_t(fy));
+                }
+        }
+        from.stretchTo(to, c.dx, c.dy, c.dw, c.dh, c.sx, c.sy, c.sw, c.sh, FCVSurface24::kPlaneColour);
+        EXPECT_EQ(snapshot(to), expected);
+    }
+}
+
+TEST(FCVSurface24, StretchToCarriesAlpha)
+{
+    FCVSurface24 from(2, 2), to(4, 4);
+    from.fill(0x00FF0000);
+    from.createAlpha(200);
+    to.fill(0);
+    EXPECT_EQ(from.stretchTo(to, 1, 1, 2, 2, 0, 0, 2, 2, FCVSurface24::kPlaneAlpha), 1);
+    ASSERT_TRUE(to.hasAlpha());
+    EXPECT_EQ(*to.alpha->pixel(1, 1), 200);
+    EXPECT_EQ(*to.alpha->pixel(0, 0), 0);
+    EXPECT_EQ(to.pixel(1, 1), 0u); // colour was not asked for
+}
+
+TEST(FCVSurface24, TilesOverAnArea)
+{
+    FCVSurface24 tile(10, 10), to(30, 15);
+    paintIndexed(tile, 0x300000);
+    to.fill(0x00ABCDEF);
+    FCRect area(2, 1, 27, 13); // 25 x 12: two whole tiles and a 5-wide one per row
+    EXPECT_EQ(tile.tileTo(to, &area), 1);
+    for (int32_t y = 0; y < 15; ++y)
+        for (int32_t x = 0; x < 30; ++x) {
+            bool inside = x >= 2 && x < 27 && y >= 1 && y < 13;
+            uint32_t expected = inside ? raw(tile, (x - 2) % 10, (y - 1) % 10) : 0x00EFCDABu;
+            ASSERT_EQ(raw(to, x, y), expected) << x << "," << y;
+        }
+    // An area of billions of tiles costs only the ones that show.
+    FCRect huge(-1000000000, -1000000000, 1000000000, 1000000000);
+    EXPECT_EQ(tile.tileTo(to, &huge), 1);
+    EXPECT_EQ(raw(to, 0, 0), raw(tile, 0, 0));
+    EXPECT_EQ(raw(to, 29, 14), raw(tile, 9, 4));
+}
+
+TEST(FCVSurface24, FlipMirrorsColourAndAlpha)
+{
+    FCVSurface24 s(3, 2);
+    paintIndexed(s, 0);
+    s.createAlpha(0);
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            *s.alpha->pixel(x, y) = static_cast<uint8_t>(10 * y + x);
+    EXPECT_EQ(s.flip(3, 0, 0, 0, 0), 1); // both ways, the whole surface
+    EXPECT_EQ(raw(s, 0, 0), 0x000102u);
+    EXPECT_EQ(raw(s, 2, 1), 0x000000u);
+    EXPECT_EQ(*s.alpha->pixel(0, 0), 12);
+    EXPECT_EQ(*s.alpha->pixel(1, 1), 1);
+    EXPECT_EQ(s.flip(2, 1, 0, 100, 1), 1); // columns 1..2 of the top row
+    EXPECT_EQ(raw(s, 1, 0), 0x000100u);
+    EXPECT_EQ(raw(s, 2, 0), 0x000101u);
+    EXPECT_EQ(*s.alpha->pixel(2, 0), 11);
+    EXPECT_EQ(s.flip(1, 5, 0, 2, 2), 0);
+}
+
+TEST(FCVSurface24, CopyFlippedTakesTheMirroredRectangle)
+{
+    FCVSurface24 from(4, 3), to(4, 3);
+    paintIndexed(from, 0);
+    to.fill(0x00ABCDEF);
+    // Horizontal: the 2 x 1 rectangle at 0, 0 is measured from the right edge.
+    EXPECT_EQ(from.copyFlipped(2, to, 0, 0, 0, 0, 2, 1), 1);
+    EXPECT_EQ(raw(to, 0, 0), 0x000003u);
+    EXPECT_EQ(raw(to, 1, 0), 0x000002u);
+    // Clipped on the left: the dropped destination column is the source's last.
+    to.fill(0x00ABCDEF);
+    EXPECT_EQ(from.copyFlipped(1, to, -1, 0, 0, 0, 3, 3), 1);
+    EXPECT_EQ(raw(to, 0, 0), 0x000201u);
+    EXPECT_EQ(raw(to, 0, 2), 0x000001u);
+    EXPECT_EQ(raw(to, 2, 0), 0x00EFCDABu);
+    EXPECT_EQ(from.copyFlipped(3, to, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MAX), 0);
+}
+
+TEST(FCVSurface24, CreateAlphaKeepsAPlaneOfItsSize)
+{
+    FCVSurface24 s(4, 2);
+    s.createAlpha(0);
+    *s.alpha->pixel(3, 1) = 77;
+    FCVSurface* plane = s.alpha;
+    s.createAlpha(9);
+    EXPECT_EQ(s.alpha, plane);
+    EXPECT_EQ(*s.alpha->pixel(3, 1), 77);
+    s.create(5, 5);
+    EXPECT_EQ(s.alpha, nullptr);
+    FCVSurface24 empty;
+    empty.createAlpha(0);
+    EXPECT_FALSE(empty.hasAlpha());
+}
+
+TEST(FCVSurface24, LoadDibTakesEightTwentyFourAndThirtyTwoBits)
+{
+    FCVSurface24 s(2, 2);
+    FCDib empty;
+    EXPECT_EQ(s.loadDib(empty, 0), 1);
+    EXPECT_EQ(s.width(), 32);
+    EXPECT_EQ(s.pixel(31, 31), 0x000000FFu);
+
+    FCDib four;
+    ASSERT_TRUE(four.create(3, 2, 4));
+    EXPECT_EQ(s.loadDib(four, 0), 0);
+    EXPECT_EQ(s.width(), 32);
+
+    FCDib eight;
+    ASSERT_TRUE(eight.create(3, 2, 8));
+    *eight.pixel(2, 1) = 200;
+    ASSERT_EQ(s.loadDib(eight, 0), 1);
+    EXPECT_EQ(s.width(), 3);
+    EXPECT_EQ(raw(s, 2, 1), 0x00C8C8C8u);
+    EXPECT_EQ(s.header->sizeImage, 24u);
+
+    FCDib deep;
+    ASSERT_TRUE(deep.create(2, 1, 24));
+    deep.pixel(1, 0)[0] = 1;
+    deep.pixel(1, 0)[1] = 2;
+    deep.pixel(1, 0)[2] = 3;
+    FCVSurface24 target(3, 3);
+    target.fill(0x00ABCDEF);
+    EXPECT_EQ(target.copyDib(deep), 1);
+    EXPECT_EQ(raw(target, 1, 0), 0x030201u);
+    EXPECT_EQ(raw(target, 2, 0), 0x00EFCDABu);
+}
+
+TEST(FCVSurface24, SaveRestoreRoundTripAndDamagedRecords)
+{
+    const std::string path = scratch("record");
+    FCVSurface24 s(3, 2);
+    paintIndexed(s, 0x0A0000);
+    {
+        FCFile file;
+        ASSERT_EQ(file.open(path.c_str(), FCFile::kCreateAlways, FCFile::kReadWrite), 0u);
+        EXPECT_EQ(s.save(file), 1);
+    }
+    std::vector<uint8_t> record = readAll(path);
+    ASSERT_EQ(record.size(), 4u + 4 + 4 + 13 + 40 + 24);
+    EXPECT_EQ(record[8], 13);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record[12])), "FCVSurface24");
+    {
+        FCVSurface24 back(1, 1);
+        FCFile file;
+        ASSERT_EQ(file.open(path.c_str()), 0u);
+        EXPECT_EQ(back.restore(file), 1);
+        EXPECT_EQ(snapshot(back), snapshot(s));
+        EXPECT_EQ(file.position(), int64_t(record.size()));
+    }
+    // Each damaged record leaves the surface and the file position alone.
+    struct Damage {
+        size_t at;
+        uint8_t value;
+        size_t keep;
+    } const damages[] = {
+        { 13, 'X', 0 }, // another class name
+        { 25 + 4, 99, 0 }, // a width beyond the pixels
+        { 25 + 14, 24, 0 }, // 24 bits a pixel
+        { 0, record[0], record.size() - 1 }, // pixels cut short
+        { 0, record[0], 30 }, // header cut short
+    };
+    for (const Damage& d : damages) {
+        std::vector<uint8_t> bytes = record;
+        bytes[d.at] = d.value;
+        if (d.keep)
+            bytes.resize(d.keep);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        FCVSurface24 back(1, 1);
+        back.fill(0x00123456);
+        FCFile file;
+        ASSERT_EQ(file.open(path.c_str()), 0u);
+        EXPECT_EQ(back.restore(file), 0) << d.at;
+        EXPECT_EQ(file.position(), 0) << d.at;
+        EXPECT_EQ(back.width(), 1);
+        EXPECT_EQ(back.pixel(0, 0), 0x00123456u);
+    }
+    std::remove(path.c_str());
+}
+
+TEST(FCVSurface24, WritesTwentyFourBitBmp)
+{
+    FCVSurface24 s(5, 2);
+    paintIndexed(s, 0x030201);
+    const std::string path = scratch("picture.bmp");
+    ASSERT_EQ(s.saveBmp(FCPathName(path.c_str())), 1);
+    std::vector<uint8_t> bmp = readAll(path);
+    ASSERT_EQ(bmp.size(), 16u * 2 + 54);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[1], 'M');
+    uint32_t fileSize, offset, imageSize;
+    uint16_t bitCount;
+    std::memcpy(&fileSize, &bmp[2], 4);
+    std::memcpy(&offset, &bmp[10], 4);
+    std::memcpy(&bitCount, &bmp[14 + 14], 2);
+    std::memcpy(&imageSize, &bmp[14 + 20], 4);
+    EXPECT_EQ(fileSize, 86u);
+    EXPECT_EQ(offset, 54u);
+    EXPECT_EQ(bitCount, 24);
+    EXPECT_EQ(imageSize, 32u);
+    // Bottom row first, blue green red, the row padded with 0.
+    EXPECT_EQ(bmp[54], 0x01);
+    EXPECT_EQ(bmp[55], 0x02 + 1); // row 1
+    EXPECT_EQ(bmp[56], 0x03);
+    EXPECT_EQ(bmp[57], 0x01 + 1); // column 1
+    EXPECT_EQ(bmp[54 + 15], 0);
+    EXPECT_EQ(bmp[54 + 17], 0x02); // row 0
+
+    // A key above 0xFFFF writes the rows unrotated.
+    ASSERT_EQ(s.saveShuffledBmp(FCPathName(path.c_str()), 0x10000), 1);
+    EXPECT_EQ(readAll(path), bmp);
+    ASSERT_EQ(s.saveShuffledBmp(FCPathName(path.c_str()), 0x1234), 1);
+    std::vector<uint8_t> shuffled = readAll(path);
+    ASSERT_EQ(shuffled.size(), bmp.size());
+    EXPECT_NE(shuffled, bmp);
+    std::remove(path.c_str());
+}
+
+TEST(FCVSurface24, NextRandomSequence)
+{
+    FCVSurface24 s;
+    s.randomState = 7;
+    EXPECT_EQ(s.nextRandom(0xFFFFFFFF), 0x8D6BCFC4u);
+    EXPECT_EQ(s.nextRandom(100), 22u);
+    EXPECT_EQ(s.nextRandom(1000), 37u);
+    EXPECT_EQ(s.nextRandom(3), 0u);
+}
+
+TEST(FCVSurface24, ScratchGrowsOnlyInSteps)
+{
+    FCVSurface24 s(2, 2);
+    uint32_t* pair = s.scratchPair(10);
+    ASSERT_NE(pair, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(pair) % 16, 0u);
+    EXPECT_EQ(s.scratch.pairCapacity, 1024u);
+    EXPECT_EQ(s.scratchPair(1024), pair);
+    s.scratchThird(1025);
+    EXPECT_EQ(s.scratch.thirdCapacity, 4096u);
+    s.scratchSecond(513);
+    EXPECT_EQ(s.scratch.secondCapacity, 1024u);
+    EXPECT_EQ(s.scratchPair(0), nullptr);
+    EXPECT_EQ(s.scratch.pairCapacity, 0u);
+}
+
+TEST(UxLayerSurface, MakesAssignsAndForwards)
+{
+    UxLayerSurface a;
+    EXPECT_EQ(a.make(UxLayerSurface::kTwentyFour, 4, 3, nullptr), 1);
+    ASSERT_NE(a.surface24(), nullptr);
+    a.surface24()->fill(0x00010203);
+    a.createAlpha(255);
+    EXPECT_TRUE(a.hasAlpha());
+    EXPECT_EQ(a.pixel(3, 2), 0x00010203u);
+    UxLayerSurface b;
+    b.make(UxLayerSurface::kEight, 2, 2, nullptr);
+    b = a;
+    ASSERT_NE(b.surface24(), nullptr);
+    EXPECT_NE(b.surface24(), a.surface24());
+    EXPECT_EQ(b.width(), 4);
+    EXPECT_EQ(b.pixel(0, 0), 0x00010203u);
+    EXPECT_TRUE(b.hasAlpha());
+    EXPECT_EQ(b.make(UxLayerSurface::kEight, 5, 1, nullptr), 1);
+    EXPECT_EQ(b.surface24(), nullptr);
+    EXPECT_EQ(b.height(), 1);
+    b = UxLayerSurface();
+    EXPECT_EQ(b.kind, UxLayerSurface::kEmpty);
+    EXPECT_EQ(b.surface, nullptr);
+}
+
+TEST(FCAnimationSurfaceContainer, SavesRestoresAndGrows)
+{
+    const std::string path = scratch("frame");
+    FCAnimationSurfaceContainer frame;
+    frame.keyMode = 5;
+    frame.holder.make(UxLayerSurface::kEight, 3, 2, nullptr);
+    *frame.holder.surface8()->pixel(2, 1) = 9;
+    {
+        FCFile file;
+        ASSERT_EQ(file.open(path.c_str(), FCFile::kCreateAlways, FCFile::kReadWrite), 0u);
+        EXPECT_EQ(frame.save(file), 1);
+    }
+    {
+        FCAnimationSurfaceContainer back;
+        FCFile file;
+        ASSERT_EQ(file.open(path.c_str()), 0u);
+        EXPECT_EQ(back.restore(file), 1);
+        EXPECT_EQ(back.keyMode, 5);
+        ASSERT_NE(back.holder.surface8(), nullptr);
+        EXPECT_EQ(back.holder.pixel(2, 1), 9u);
+        // A 24-bit surface record is not a frame record.
+        file.seek(FCFile::kFromStart, 0);
+        FCVSurface24 other;
+        EXPECT_EQ(other.restore(file), 0);
+        EXPECT_EQ(file.position(), 0);
+    }
+    std::remove(path.c_str());
+
+    FCVector<FCAnimationSurfaceContainer> frames(4);
+    frames.at(1).keyMode = 7;
+    EXPECT_EQ(frames.size(), 4);
+    frames.at(9).keyMode = 3;
+    EXPECT_EQ(frames.size(), 12);
+    EXPECT_EQ(frames.at(1).keyMode, 7);
+    try {
+        frames.at(INT32_MAX);
+        FAIL() << "no exception";
+    } catch (const NotEnoughMemoryException& e) {
+        EXPECT_STREQ(e.operation(), "FCVector - increase");
+    }
+    EXPECT_EQ(frames.at(9).keyMode, 3);
+}
+
+} // namespace
