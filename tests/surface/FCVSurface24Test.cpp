@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "surface/FCAnimationSurfaceContainer.h"
 #include "surface/FCVSurface.h"
 #include "surface/UxLayerSurface.h"
+#include "window/FCVWin.h"
 
 namespace {
 
@@ -544,6 +546,408 @@ TEST(FCVSurface24, ScratchGrowsOnlyInSteps)
     EXPECT_EQ(s.scratch.secondCapacity, 1024u);
     EXPECT_EQ(s.scratchPair(0), nullptr);
     EXPECT_EQ(s.scratch.pairCapacity, 0u);
+}
+
+// A table of 256 entries (blue, green, red, 0) built from the index.
+template <typename Entry> void setTable(FCVSurface& s, Entry entry)
+{
+    uint8_t table[256 * 4];
+    for (int i = 0; i < 256; ++i) {
+        uint32_t v = entry(i);
+        std::memcpy(&table[i * 4], &v, 4);
+    }
+    s.setColorRange(table, 0, 256);
+}
+
+void greyTable(FCVSurface& s)
+{
+    setTable(s, [](int i) { return uint32_t(i) * 0x010101u; });
+}
+
+// One channel blended with weight k (in 1/256).
+uint32_t mixRaw(uint32_t s, uint32_t d, uint32_t k)
+{
+    uint32_t out = 0;
+    for (int c = 0; c < 3; ++c) {
+        int32_t sc = (s >> (8 * c)) & 0xFF, dc = (d >> (8 * c)) & 0xFF;
+        out |= uint32_t(((sc - dc) * int32_t(k) + dc * 256) >> 8) << (8 * c);
+    }
+    return out;
+}
+
+TEST(FCVSurface24, BlendMaskThroughMaskAndSourceAlpha)
+{
+    // Mask bytes over the destination row 1 (read at its coordinates) and
+    // source alpha bytes; mask 0 must leave the pixel whatever the level.
+    const uint8_t masks[] = { 0, 1, 128, 255, 255, 40 };
+    const uint8_t alphas[] = { 255, 255, 100, 1, 255, 3 };
+    const uint32_t source = 0x00C86432, background = 0x7F102030;
+    const int32_t levels[] = { 16, 8, 1, 0 };
+    for (bool withAlpha : { false, true })
+        for (int32_t level : levels) {
+            SCOPED_TRACE(testing::Message() << "level " << level << (withAlpha ? " source alpha" : " mask only"));
+            FCVSurface24 from(6, 1), to(8, 2);
+            from.fill(0);
+            for (int32_t x = 0; x < 6; ++x)
+                setRaw(from, x, 0, source);
+            if (withAlpha) {
+                from.createAlpha(0);
+                for (int32_t x = 0; x < 6; ++x)
+                    *from.alpha->pixel(x, 0) = alphas[x];
+            }
+            for (int32_t y = 0; y < 2; ++y)
+                for (int32_t x = 0; x < 8; ++x)
+                    setRaw(to, x, y, background);
+            FCVSurface mask(8, 2, 0);
+            for (int32_t x = 0; x < 6; ++x)
+                *mask.pixel(x + 2, 1) = masks[x];
+            *mask.pixel(2, 0) = 255; // row 0 of the mask is not under the drawn row
+            const uint32_t o = level >= 16 ? 255 : uint32_t(level) * 16;
+            std::vector<uint32_t> expected = snapshot(to);
+            for (int32_t x = 0; x < 6 && level > 0; ++x) {
+                const uint32_t m = masks[x];
+                uint32_t k = 0;
+                if (withAlpha) {
+                    if (m)
+                        k = ((m + 1) * (o + 1) * alphas[x]) >> 16;
+                } else {
+                    uint32_t a = o < 255 ? (m * (o + 1)) >> 8 : m;
+                    k = a ? a + 1 : 0;
+                }
+                if (k >= 1)
+                    expected[size_t(8 + x + 2)] = mixRaw(source, background, k);
+            }
+            EXPECT_EQ(from.blendMask(to, &mask, 2, 1, 0, 0, 6, 1, level), level > 0 ? 1 : 0);
+            EXPECT_EQ(snapshot(to), expected);
+        }
+}
+
+TEST(FCVSurface24, MadeFromAnEightBitSurface)
+{
+    FCVSurface eight(3, 2, 0);
+    setTable(eight, [](int i) { return uint32_t(i) | uint32_t(255 - i) << 8 | uint32_t(i / 2) << 16; });
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            *eight.pixel(x, y) = static_cast<uint8_t>(40 * y + 10 * x + 1);
+    {
+        FCVSurface24 plain(eight);
+        ASSERT_EQ(plain.width(), 3);
+        EXPECT_EQ(raw(plain, 2, 1), 0x001EC23Du); // entry 61: blue 61, green 194, red 30
+        EXPECT_FALSE(plain.hasAlpha());
+    }
+    eight.createAlpha(-2, false, 0);
+    eight.alphaState |= FCVSurface::kAlphaValid;
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            *eight.alpha->pixel(x, y) = static_cast<uint8_t>(x == 1 ? 0 : 100 + 3 * x + y);
+    const uint32_t flags = eight.alphaFlags;
+    FCVSurface24 s(eight);
+    EXPECT_EQ(eight.alphaFlags, flags);
+    ASSERT_TRUE(s.hasAlpha());
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x) {
+            const uint32_t i = 40 * y + 10 * x + 1;
+            // Colour ignores the alpha (even where it is 0); the plane is copied.
+            EXPECT_EQ(raw(s, x, y), i | (255 - i) << 8 | (i / 2) << 16) << x << "," << y;
+            EXPECT_EQ(*s.alpha->pixel(x, y), *eight.alpha->pixel(x, y));
+        }
+}
+
+TEST(FCVSurface24, StretchSmoothPaths)
+{
+    // Lanczos keeps a flat colour exactly; equal sizes blend through alpha.
+    FCVSurface24 flat(3, 2), big(7, 5);
+    flat.fill(0x00336699);
+    ASSERT_TRUE(flat.cpuFeatures & 1);
+    EXPECT_EQ(flat.stretchSmooth(big, 0), 1);
+    for (uint32_t v : snapshot(big))
+        ASSERT_EQ(v, 0x00996633u);
+    FCVSurface24 same(3, 2);
+    same.fill(0);
+    flat.createAlpha(0);
+    *flat.alpha->pixel(1, 1) = 255;
+    EXPECT_EQ(flat.stretchSmooth(same, 0), 1);
+    EXPECT_EQ(raw(same, 1, 1), 0x00996633u);
+    EXPECT_EQ(raw(same, 0, 0), 0u);
+
+    // Without MMX: bilinear on the 255 base, the fourth byte left alone.
+    FCVSurface24 bars(2, 2), out(4, 4);
+    bars.fill(0);
+    const FCRect right(1, 0, 2, 2);
+    bars.fill(0x00FFFFFF, &right);
+    bars.cpuFeatures = 0;
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x)
+            setRaw(out, x, y, 0x5A000000);
+    EXPECT_EQ(bars.stretchSmooth(out, 0), 1);
+    const uint32_t row[] = { 0, 127, 253, 253 };
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x)
+            EXPECT_EQ(raw(out, x, y), 0x5A000000u | row[x] * 0x010101u) << x << "," << y;
+    // One axis keeps its size: nearest neighbour, whole pixels.
+    setRaw(bars, 0, 0, 0x11000001);
+    setRaw(bars, 0, 1, 0x11000001);
+    FCVSurface24 wide(4, 2);
+    EXPECT_EQ(bars.stretchSmooth(wide, 0), 1);
+    EXPECT_EQ(raw(wide, 1, 0), 0x11000001u);
+    EXPECT_EQ(raw(wide, 2, 1), 0x00FFFFFFu);
+}
+
+TEST(FCVSurface24, StretchAlphaTakesTheBlueByteIntoTheAlphaPlane)
+{
+    FCVSurface24 from(3, 2), to(6, 5);
+    from.fill(0x00FFFFFF);
+    from.createAlpha(0);
+    // A table that is not grey: only the blue byte must reach the plane.
+    setTable(*from.alpha, [](int i) { return uint32_t(i) | 0x00FF7700u; });
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            *from.alpha->pixel(x, y) = static_cast<uint8_t>(10 + 20 * x + 100 * y);
+    to.fill(0x00123456);
+    EXPECT_EQ(from.stretchAlpha(to, FCRect(1, 1, 4, 3), FCRect(0, 0, 3, 2)), 0); // no plane yet
+    to.createAlpha(7);
+    EXPECT_EQ(from.stretchAlpha(to, FCRect(1, 1, 4, 3), FCRect(0, 0, 3, 2)), 1);
+    for (int32_t y = 0; y < 5; ++y)
+        for (int32_t x = 0; x < 6; ++x) {
+            const bool inside = x >= 1 && x < 4 && y >= 1 && y < 3;
+            EXPECT_EQ(*to.alpha->pixel(x, y), inside ? *from.alpha->pixel(x - 1, y - 1) : 7) << x << "," << y;
+            EXPECT_EQ(to.pixel(x, y), 0x00123456u);
+        }
+    // Scaled: a flat plane stays flat inside the rectangle only.
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            *from.alpha->pixel(x, y) = 200;
+    EXPECT_EQ(from.stretchAlpha(to, FCRect(0, 1, 5, 5), FCRect(0, 0, 3, 2)), 1);
+    for (int32_t y = 1; y < 5; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            EXPECT_EQ(*to.alpha->pixel(x, y), 200) << x << "," << y;
+    EXPECT_EQ(*to.alpha->pixel(5, 1), 7);
+    EXPECT_EQ(*to.alpha->pixel(0, 0), 7);
+}
+
+TEST(FCVSurface24, GdiCopiesIntoAnEightBitSurface)
+{
+    // Wine matches colours to an 8-bit table through 5-bit buckets centred on
+    // 8n + 4, so only such greys come back exact everywhere.
+    const uint8_t greys[] = { 4, 20, 132, 204, 252, 100, 60, 36 };
+    FCVSurface24 from(4, 2);
+    for (int32_t i = 0; i < 8; ++i)
+        setRaw(from, i % 4, i / 4, greys[i] * 0x010101u);
+    from.createAlpha(0);
+    for (int32_t i = 0; i < 8; ++i)
+        *from.alpha->pixel(i % 4, i / 4) = static_cast<uint8_t>(30 * i + 5);
+    auto target = [] {
+        auto s = std::make_unique<FCVSurface>(7, 4, 250);
+        greyTable(*s);
+        return s;
+    };
+    auto indices = [](const FCVSurface& s) {
+        std::vector<int> out;
+        for (int32_t y = 0; y < s.height(); ++y)
+            for (int32_t x = 0; x < s.width(); ++x)
+                out.push_back(*s.pixel(x, y));
+        return out;
+    };
+    {
+        auto to = target();
+        std::vector<int> expected = indices(*to);
+        for (int32_t i = 0; i < 8; ++i)
+            expected[size_t((i / 4 + 1) * 7 + i % 4 + 2)] = greys[i];
+        EXPECT_EQ(from.gdiCopyTo(*to, 2, 1, 0, 0, 4, 2), 1);
+        EXPECT_EQ(indices(*to), expected);
+        // stretchTo8 at equal sizes: the same colour and the alpha plane.
+        auto again = target();
+        EXPECT_EQ(from.stretchTo8(*again, 2, 1, 4, 2, 0, 0, 4, 2, 3), 1);
+        EXPECT_EQ(indices(*again), expected);
+        ASSERT_NE(again->alpha, nullptr);
+        EXPECT_TRUE(again->alphaState & FCVSurface::kAlphaValid);
+        EXPECT_EQ(*again->alpha->pixel(5, 2), 30 * 7 + 5);
+        EXPECT_EQ(*again->alpha->pixel(2, 1), 5);
+        EXPECT_EQ(*again->alpha->pixel(0, 0), 0);
+    }
+    // Scaled paths on a flat picture: exactly the rectangle changes.
+    FCVSurface24 flat(2, 2);
+    flat.fill(100 * 0x010101u);
+    flat.createAlpha(180);
+    struct Case {
+        int mode; // 0 gdiStretchTo, 1 gdiStretchAllTo, 2 stretchTo8
+        int32_t dx, dy, dw, dh, sw, sh;
+        FCRect covered;
+    } const cases[] = {
+        { 0, 0, 0, -1, -1, -1, -1, FCRect(0, 0, 7, 4) },
+        { 0, 1, 1, 3, -1, 1, 1, FCRect(1, 1, 4, 4) },
+        { 1, 1, 1, 5, 2, 0, 0, FCRect(1, 1, 6, 3) },
+        { 2, 2, 0, 4, 3, 2, 2, FCRect(2, 0, 6, 3) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        auto to = target();
+        if (c.mode == 0)
+            EXPECT_EQ(flat.gdiStretchTo(*to, c.dx, c.dy, c.dw, c.dh, 0, 0, c.sw, c.sh), 1);
+        else if (c.mode == 1)
+            EXPECT_EQ(flat.gdiStretchAllTo(*to, c.dx, c.dy, c.dw, c.dh), 1);
+        else
+            EXPECT_EQ(flat.stretchTo8(*to, c.dx, c.dy, c.dw, c.dh, 0, 0, c.sw, c.sh, 3), 1);
+        for (int32_t y = 0; y < 4; ++y)
+            for (int32_t x = 0; x < 7; ++x) {
+                const bool inside
+                    = x >= c.covered.left && x < c.covered.right && y >= c.covered.top && y < c.covered.bottom;
+                EXPECT_EQ(*to->pixel(x, y), inside ? 100 : 250) << x << "," << y;
+                if (c.mode == 2) {
+                    EXPECT_EQ(*to->alpha->pixel(x, y), inside ? 180 : 0) << x << "," << y;
+                }
+            }
+    }
+}
+
+TEST(FCVSurface24, PaintsAndTilesIntoADeviceContext)
+{
+    FCVSurface24 tile(4, 3);
+    paintIndexed(tile, 0x400000);
+    struct Case {
+        int kind; // 0 paintAt, 1 paint, 2 tilePaint
+        int32_t x, y, w, h, sx, sy;
+    } const cases[] = {
+        { 0, 5, 4, 3, 2, 1, 1 }, { 0, 9, 8, 0, 0, 0, 0 }, // 0: the surface's size
+        { 1, 0, 0, 0, 0, 0, 0 }, { 2, 2, 1, 10, 7, 0, 0 }, // 3 x 3 whole tiles, the last ones not cut
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        FCVSurface24 to(16, 12);
+        to.fill(0x00ABCDEF);
+        FCDCHolder holder;
+        ASSERT_TRUE(holder.borrow(to.getDC()));
+        if (c.kind == 0)
+            EXPECT_EQ(tile.paintAt(holder, c.x, c.y, c.w, c.h, c.sx, c.sy), 1);
+        else if (c.kind == 1)
+            EXPECT_EQ(tile.paint(holder), 1);
+        else
+            EXPECT_EQ(tile.tilePaint(holder, FCRect(c.x, c.y, c.x + c.w, c.y + c.h)), 1);
+        holder.close();
+        to.releaseDC();
+        GdiFlush();
+        for (int32_t y = 0; y < 12; ++y)
+            for (int32_t x = 0; x < 16; ++x) {
+                uint32_t expected = 0x00ABCDEF;
+                const int32_t i = x - c.x, j = y - c.y;
+                if (c.kind == 2) {
+                    if (i >= 0 && j >= 0 && i < 12 && j < 9)
+                        expected = tile.pixel(i % 4, j % 3);
+                } else {
+                    const int32_t w = c.w ? c.w : 4, h = c.h ? c.h : 3;
+                    if (i >= 0 && j >= 0 && i < w && j < h)
+                        expected = tile.pixel(c.sx + i, c.sy + j);
+                }
+                ASSERT_EQ(to.pixel(x, y), expected) << x << "," << y;
+            }
+    }
+}
+
+LRESULT CALLBACK plainWindowProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_ERASEBKGND)
+        return 1;
+    return DefWindowProcW(window, message, w, l);
+}
+
+TEST(FCVSurface24, PaintsAWindowAndCapturesItBack)
+{
+    WNDCLASSW wc {};
+    wc.lpfnWndProc = plainWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LumivexSurface24Paint";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 40, 40, 24, 16, nullptr,
+        nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+
+    // Channels of 0 and 255 survive any display depth.
+    FCVSurface24 picture(24, 16);
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 24; ++x) {
+            const uint32_t n = uint32_t(x / 3 + y);
+            setRaw(picture, x, y, (n & 1 ? 0xFF : 0) | (n & 2 ? 0xFF00 : 0) | (n & 4 ? 0xFF0000 : 0));
+        }
+    FCVWin win(window);
+    EXPECT_EQ(picture.paintWindow(&win), 1);
+    GdiFlush();
+    FCVSurface24 back(24, 16);
+    back.fill(0x00808080);
+    EXPECT_EQ(back.capture(window, 1), 1);
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 24; ++x)
+            ASSERT_EQ(back.pixel(x, y), picture.pixel(x, y)) << x << "," << y;
+
+    // paintAt through a window's DC: only the rectangle changes.
+    FCVSurface24 dot(2, 2);
+    dot.fill(0x00FFFFFF);
+    FCDCHolder holder;
+    ASSERT_TRUE(holder.openWindow(window));
+    EXPECT_EQ(dot.paintAt(holder, 3, 5, 2, 1, 0, 0), 1);
+    holder.close();
+    EXPECT_EQ(back.capture(window, 1), 1);
+    EXPECT_EQ(back.pixel(3, 5), 0x00FFFFFFu);
+    EXPECT_EQ(back.pixel(4, 5), 0x00FFFFFFu);
+    EXPECT_EQ(back.pixel(3, 6), picture.pixel(3, 6));
+    EXPECT_EQ(back.pixel(5, 5), picture.pixel(5, 5));
+
+    FCVWin gone(nullptr);
+    EXPECT_EQ(picture.paintWindow(&gone), 0);
+    DestroyWindow(window);
+    UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
+TEST(FCAnimationSurfaceContainer, DrawsWithItsKeyMode)
+{
+    struct Case {
+        int32_t keyMode;
+        int expected[5];
+        bool alphaCopied;
+    } const cases[] = {
+        { -3, { 9, 9, 9, 9, 9 }, false },
+        { -2, { 9, 5, 7, 5, 9 }, true },
+        { -1, { 9, 9, 7, 9, 9 }, true }, // the top-left index is the key
+        { 7, { 9, 5, 9, 5, 9 }, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keyMode);
+        FCAnimationSurfaceContainer frame;
+        frame.keyMode = c.keyMode;
+        frame.holder.make(UxLayerSurface::kEight, 3, 1, nullptr);
+        FCVSurface* source = frame.holder.surface8();
+        const uint8_t indices[] = { 5, 7, 5 };
+        for (int32_t x = 0; x < 3; ++x)
+            *source->pixel(x, 0) = indices[x];
+        source->createAlpha(-2, false, 0);
+        source->alphaState |= FCVSurface::kAlphaValid;
+        for (int32_t x = 0; x < 3; ++x)
+            *source->alpha->pixel(x, 0) = static_cast<uint8_t>(10 * x + 10);
+        FCVSurface to(5, 1, 9);
+        to.createAlpha(-2, false, 1);
+        to.alphaState |= FCVSurface::kAlphaValid;
+        frame.drawTo(to, 1, 0);
+        for (int32_t x = 0; x < 5; ++x) {
+            EXPECT_EQ(*to.pixel(x, 0), c.expected[x]) << x;
+            // The alpha plane goes across opaquely, whatever the key.
+            const int alpha = c.alphaCopied && x >= 1 && x < 4 ? 10 * x : 1;
+            EXPECT_EQ(*to.alpha->pixel(x, 0), alpha) << x;
+        }
+    }
+    // Without alpha in use on the destination, its plane is left alone.
+    FCAnimationSurfaceContainer frame;
+    frame.keyMode = -2;
+    frame.holder.make(UxLayerSurface::kEight, 1, 1, nullptr);
+    frame.holder.surface8()->createAlpha(-2, false, 50);
+    frame.holder.surface8()->alphaState |= FCVSurface::kAlphaValid;
+    FCVSurface to(2, 1, 0);
+    to.createAlpha(-2, false, 3);
+    frame.drawTo(to, 0, 0);
+    EXPECT_EQ(*to.alpha->pixel(0, 0), 3);
 }
 
 TEST(UxLayerSurface, MakesAssignsAndForwards)
