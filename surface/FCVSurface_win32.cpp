@@ -1,4 +1,5 @@
 #include "surface/FCVSurface.h"
+#include "surface/detail/SaveBmp.h"
 
 #include <windows.h>
 
@@ -527,14 +528,7 @@ int32_t FCVSurface::saveBmp(const FCPathName& path)
 {
     if (!info || !bits)
         return 0;
-    FCPathName target(path);
-    target.replaceExtension(".bmp");
-    FCFile file;
-    if (file.open(target.text(), FCFile::kCreateAlways, FCFile::kReadWrite, FCFile::kShareRead) != 0)
-        return 0;
-    int32_t result = writeBmp(file);
-    file.close();
-    return result;
+    return saveAsBmp(path, [this](FCFile& file) { return writeBmp(file); });
 }
 
 int32_t FCVSurface::saveShuffledBmp(const FCPathName& path, uint32_t key)

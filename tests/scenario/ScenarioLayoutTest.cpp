@@ -5,17 +5,12 @@
 
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
+#include "support/TestFiles_win32.h"
 
 // Scenario modules are compiled apart from the host and reach these objects'
 // members directly: the members must lie in their contract order with their
 // contract widths (32-bit build).
 namespace {
-
-template <typename Object> size_t offsetIn(const Object& object, const volatile void* member)
-{
-    return static_cast<size_t>(
-        static_cast<const volatile char*>(member) - reinterpret_cast<const volatile char*>(&object));
-}
 
 void expectIncreasing(const std::vector<size_t>& offsets)
 {

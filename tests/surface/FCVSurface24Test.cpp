@@ -14,6 +14,7 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "foundation/FCPathName.h"
+#include "support/TestFiles_win32.h"
 #include "surface/FCAnimationSurfaceContainer.h"
 #include "surface/FCVSurface.h"
 #include "surface/UxLayerSurface.h"
@@ -21,29 +22,9 @@
 
 namespace {
 
-template <typename Object> size_t offsetIn(const Object& object, const volatile void* member)
-{
-    return static_cast<size_t>(
-        static_cast<const volatile char*>(member) - reinterpret_cast<const volatile char*>(&object));
-}
-
 std::string scratch(const char* name)
 {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + "lumivex-surface24-" + std::to_string(GetCurrentProcessId()) + "-" + name;
-}
-
-std::vector<uint8_t> readAll(const std::string& path)
-{
-    std::vector<uint8_t> out;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF)
-            out.push_back(static_cast<uint8_t>(c));
-        std::fclose(f);
-    }
-    return out;
+    return scratchFile("surface24", name);
 }
 
 // The four bytes of a pixel as one word (blue in the low byte).

@@ -12,33 +12,13 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "foundation/FCPathName.h"
+#include "support/TestFiles_win32.h"
 
 namespace {
 
-template <typename Object> size_t offsetIn(const Object& object, const volatile void* member)
-{
-    return static_cast<size_t>(
-        static_cast<const volatile char*>(member) - reinterpret_cast<const volatile char*>(&object));
-}
-
-// A file name in the temporary folder of this process alone.
 std::string scratch(const char* name)
 {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + "lumivex-surface8-" + std::to_string(GetCurrentProcessId()) + "-" + name;
-}
-
-std::vector<uint8_t> readAll(const std::string& path)
-{
-    std::vector<uint8_t> out;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF)
-            out.push_back(static_cast<uint8_t>(c));
-        std::fclose(f);
-    }
-    return out;
+    return scratchFile("surface8", name);
 }
 
 // Draws rows of digits (top row first) into a surface as indices.
