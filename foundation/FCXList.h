@@ -16,12 +16,17 @@ inline constexpr uintptr_t kFCListNotFound = ~uintptr_t(0);
 
 // Item comparison of the find-by-key slots, found by argument-dependent
 // lookup: item types with a meaning of equality overload it beside their own
-// class. Without one, an item equals only itself; strings of every kind
+// class. A family of items may instead give its base a member
+// sameListItem(searched), which then serves every class derived from it.
+// Without either, an item equals only itself; strings of every kind
 // (FCIdString too) compare as strings.
 template <typename T>
 requires(!std::is_base_of_v<FCString, T>) bool fcListItemEquals(const T& a, const T& b)
 {
-    return &a == &b;
+    if constexpr (requires { a.sameListItem(b); })
+        return a.sameListItem(b);
+    else
+        return &a == &b;
 }
 
 // Strings match when they share their text or hold the same bytes.

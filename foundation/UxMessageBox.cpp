@@ -24,6 +24,14 @@ int UxMessageBox::show(FCWindowHandle owner, const char* text, const char* capti
     return showOnScreen(request);
 }
 
+int UxMessageBox::answerDialog(FCWindowHandle dialog, int dialogTemplate, const char* caption)
+{
+    Request request { dialog, "", caption ? caption : "", 0, dialogTemplate };
+    if (InterceptorSlot* slot = g_slot.load(std::memory_order_acquire))
+        return slot->function(request, slot->context);
+    return answerDialogForProcess(request);
+}
+
 void UxMessageBox::intercept(Interceptor interceptor, void* context, Interceptor* previous, void** previousContext)
 {
     InterceptorSlot* old = g_slot.load(std::memory_order_acquire);

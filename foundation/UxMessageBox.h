@@ -8,6 +8,10 @@
 // variable LUMIVEX_MESSAGE_LOG (each box is appended to that file as a UTF-8
 // line "caption<TAB>text<TAB>style" and answered with its first button, or
 // with the number in LUMIVEX_MESSAGE_ANSWER).
+//
+// Dialogs pass the same seam once their window exists (see answerDialog):
+// an interceptor sees them with dialogTemplate set and may fill in their
+// controls before it answers.
 class LUMIVEX_API UxMessageBox {
 public:
     // The Windows MB_* values, so callers need no Windows header.
@@ -30,10 +34,13 @@ public:
     enum Answer : int { kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6, kIdNo = 7 };
 
     struct Request {
+        // For a dialog: the dialog window itself.
         FCWindowHandle owner;
         const char* text;
         const char* caption;
         unsigned style;
+        // The dialog's template number; 0 for a message box.
+        int dialogTemplate = 0;
     };
     using Interceptor = int (*)(const Request& request, void* context);
 
@@ -44,6 +51,12 @@ public:
     static void intercept(
         Interceptor interceptor, void* context, Interceptor* previous = nullptr, void** previousContext = nullptr);
 
+    // Asks the seam for the answer to a dialog that has just been made: the
+    // interceptor's answer, or under LUMIVEX_MESSAGE_LOG a logged line
+    // "dialog<TAB>caption<TAB>template" answered with Cancel (or with
+    // LUMIVEX_DIALOG_ANSWER); 0 when the player is to answer.
+    static int answerDialog(FCWindowHandle dialog, int dialogTemplate, const char* caption);
+
     // The answer of the first button of a style (OK, Abort, Yes or Retry).
     static int firstButton(unsigned style);
 
@@ -52,4 +65,6 @@ public:
 private:
     // Shows the box for real; the platform's own file provides it.
     static int showOnScreen(const Request& request);
+    // The whole-process answer to a dialog; 0 when there is none.
+    static int answerDialogForProcess(const Request& request);
 };

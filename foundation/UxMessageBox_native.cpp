@@ -19,3 +19,8 @@ void UxMessageBox::pause(unsigned milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+
+int UxMessageBox::answerDialogForProcess(const Request&)
+{
+    return 0;
+}

@@ -14,6 +14,7 @@ namespace {
 struct ProcessRecorder {
     std::wstring path;
     int answer = 0;
+    int dialogAnswer = 2; // IDCANCEL: an unattended run changes no settings
     CRITICAL_SECTION lock;
 
     ProcessRecorder()
@@ -23,12 +24,15 @@ struct ProcessRecorder {
             path = log;
         if (const wchar_t* value = _wgetenv(L"LUMIVEX_MESSAGE_ANSWER"))
             answer = static_cast<int>(std::wcstol(value, nullptr, 10));
+        if (const wchar_t* value = _wgetenv(L"LUMIVEX_DIALOG_ANSWER"))
+            dialogAnswer = static_cast<int>(std::wcstol(value, nullptr, 10));
     }
 
     void record(const UxMessageBox::Request& request)
     {
-        std::string line
-            = toUtf8(request.caption) + "\t" + toUtf8(request.text) + "\t" + std::to_string(request.style) + "\n";
+        std::string line = request.dialogTemplate
+            ? "dialog\t" + toUtf8(request.caption) + "\t" + std::to_string(request.dialogTemplate) + "\n"
+            : toUtf8(request.caption) + "\t" + toUtf8(request.text) + "\t" + std::to_string(request.style) + "\n";
         EnterCriticalSection(&lock);
         if (FILE* file = _wfopen(path.c_str(), L"ab")) {
             std::fwrite(line.data(), 1, line.size(), file);
@@ -55,6 +59,15 @@ int UxMessageBox::showOnScreen(const Request& request)
     }
     return MessageBoxW(reinterpret_cast<HWND>(request.owner), toWide(request.text).c_str(),
         toWide(request.caption).c_str(), request.style);
+}
+
+int UxMessageBox::answerDialogForProcess(const Request& request)
+{
+    ProcessRecorder& log = recorder();
+    if (log.path.empty())
+        return 0;
+    log.record(request);
+    return log.dialogAnswer;
 }
 
 void UxMessageBox::pause(unsigned milliseconds)

@@ -14,6 +14,8 @@ public:
         std::string text;
         std::string caption;
         unsigned style;
+        // Dialogs: their template number; 0 for message boxes.
+        int dialogTemplate;
     };
 
     explicit MessageBoxRecorder(int answer = 0)
@@ -36,7 +38,7 @@ private:
     {
         auto* self = static_cast<MessageBoxRecorder*>(context);
         Guard guard(self->m_lock);
-        self->m_requests.push_back({ request.text, request.caption, request.style });
+        self->m_requests.push_back({ request.text, request.caption, request.style, request.dialogTemplate });
         return self->m_answer ? self->m_answer : UxMessageBox::firstButton(request.style);
     }
 

@@ -1,8 +1,0 @@
-#include "window/FCVWin.h"
-
-FCVWin::~FCVWin() = default;
-
-int32_t FCVWin::kind() const
-{
-    return 0;
-}
