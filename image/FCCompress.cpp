@@ -17,3 +17,8 @@ int32_t FCCompress::decompress(
 {
     return m_codec->decompress(output, outputCapacity, input, inputSize, method);
 }
+
+int32_t FCCompress::decompressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize)
+{
+    return m_codec->decompressMcg(output, outputCapacity, input, inputSize);
+}

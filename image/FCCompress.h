@@ -18,6 +18,9 @@ public:
     // UxCompressAlgorithm::decompress of the owned codec.
     int32_t decompress(void* output, int32_t outputCapacity, const void* input, int32_t inputSize, int32_t method);
 
+    // The plain MCG layout's variant of the classic stream.
+    int32_t decompressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize);
+
 private:
     UxCompressLzssOrg* m_codec;
 };

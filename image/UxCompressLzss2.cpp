@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "image/detail/CopyMatch.h"
+
 namespace {
 
 constexpr int32_t kRingMask = 16384 - 1;
@@ -137,40 +139,83 @@ int32_t UxCompressLzss2::decompress(uint8_t* output, int32_t outputCapacity, con
 
     uint32_t flags = 0;
     int32_t flagsLeft = 0;
-    // False when the input ends; every read below goes through these two.
-    auto nextBit = [&](uint32_t& bit) {
+    // A code takes at most four flag bits (so at most one new flag byte) and
+    // three data bytes, and writes at most 256 bytes: with that much room on
+    // both sides, a code is decoded without checking each read.
+    constexpr int32_t kCodeInput = 4;
+    constexpr int32_t kCodeOutput = 256;
+    auto bit = [&]() {
         if (flagsLeft == 0) {
-            if (in >= inputSize)
-                return false;
             flags = input[in++];
             flagsLeft = 8;
         }
-        bit = (flags >> --flagsLeft) & 1;
-        return true;
-    };
-    auto nextByte = [&](uint32_t& byte) {
-        if (in >= inputSize)
-            return false;
-        byte = input[in++];
-        return true;
+        return (flags >> --flagsLeft) & 1;
     };
 
     for (;;) {
-        uint32_t bit;
-        if (!nextBit(bit))
+        if (inputSize - in >= kCodeInput && outputCapacity - out >= kCodeOutput) {
+            if (bit()) {
+                output[out++] = input[in++];
+                continue;
+            }
+            int32_t length;
+            int32_t distance;
+            if (!bit()) {
+                uint32_t high = bit();
+                length = 2 + static_cast<int32_t>(high << 1 | bit());
+                distance = kShortReach - input[in++];
+            } else {
+                uint32_t word = uint32_t(input[in]) << 8 | input[in + 1];
+                in += 2;
+                distance = kMaxDistance - static_cast<int32_t>(word >> 3);
+                if (word & 7) {
+                    length = static_cast<int32_t>(word & 7) + 2;
+                } else {
+                    uint32_t l = input[in++];
+                    if (l == 0)
+                        return out;
+                    length = static_cast<int32_t>(l) + 1;
+                }
+            }
+            if (distance > out)
+                return out;
+            lzss::copyMatch(output + out, distance, length);
+            out += length;
+            continue;
+        }
+
+        // Near either end every read is checked; false when the input ends.
+        auto nextBit = [&](uint32_t& value) {
+            if (flagsLeft == 0) {
+                if (in >= inputSize)
+                    return false;
+                flags = input[in++];
+                flagsLeft = 8;
+            }
+            value = (flags >> --flagsLeft) & 1;
+            return true;
+        };
+        auto nextByte = [&](uint32_t& byte) {
+            if (in >= inputSize)
+                return false;
+            byte = input[in++];
+            return true;
+        };
+        uint32_t flag;
+        if (!nextBit(flag))
             return out;
-        if (bit) {
+        if (flag) {
             uint32_t c;
             if (!nextByte(c) || out >= outputCapacity)
                 return out;
             output[out++] = static_cast<uint8_t>(c);
             continue;
         }
-        if (!nextBit(bit))
+        if (!nextBit(flag))
             return out;
         int32_t length;
         int32_t distance;
-        if (!bit) {
+        if (!flag) {
             uint32_t high, low, d;
             if (!nextBit(high) || !nextBit(low) || !nextByte(d))
                 return out;
@@ -194,8 +239,8 @@ int32_t UxCompressLzss2::decompress(uint8_t* output, int32_t outputCapacity, con
         if (distance > out)
             return out;
         int32_t count = std::min(length, outputCapacity - out);
-        for (int32_t k = 0; k < count; ++k, ++out)
-            output[out] = output[out - distance];
+        lzss::copyMatch(output + out, distance, count);
+        out += count;
         if (count < length)
             return out;
     }

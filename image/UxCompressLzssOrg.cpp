@@ -4,12 +4,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "foundation/FCFile.h"
 #include "foundation/FCHeap.h"
+#include "image/detail/CopyMatch.h"
 
 namespace {
 
 constexpr int32_t kMinMatch = 3;
-constexpr int32_t kKeepNothing = -1;
 
 } // namespace
 
@@ -91,19 +92,93 @@ int32_t UxCompressLzssOrg::compress(
     }
 }
 
-// FCFile is the file layer's; until it is in the tree no caller can hold one,
-// so the two file slots only keep their places in the table. The work they
-// wrap is encode() with a sink that writes each group to the file, and
-// decompress() over a heap copy of the file's bytes.
+// Each group goes to the file as it completes; a short write fails the rest.
+struct UxCompressLzssOrg::FileSink final : GroupSink {
+    explicit FileSink(FCFile& file)
+        : m_file(file)
+    {
+    }
+
+    bool write(const uint8_t* bytes, int32_t count) override
+    {
+        return m_file.write(bytes, static_cast<uint32_t>(count)) == static_cast<uint32_t>(count);
+    }
+
+private:
+    FCFile& m_file;
+};
+
 void UxCompressLzssOrg::compressToFile(FCFile& file, const void* input, int32_t inputSize, int32_t method)
 {
-    if (method == kMethodLzss2)
+    switch (method) {
+    case kMethodPlain:
+    case kMethodKeep00:
+    case kMethodKeepFE: {
+        if (!file.isOpen())
+            return;
+        FileSink sink(file);
+        encode(static_cast<const uint8_t*>(input), input ? inputSize : 0, sink);
+        return;
+    }
+    case kMethodLzss2:
         m_lzss2.reset();
+        return;
+    default:
+        return;
+    }
 }
 
 void UxCompressLzssOrg::decompressFile(
     FCFile& file, void* output, int32_t outputCapacity, int32_t inputSize, int32_t method)
 {
+    if (!file.isOpen())
+        return;
+    int64_t size = inputSize;
+    if (size < 0) {
+        const int64_t here = file.position();
+        const int64_t end = file.size();
+        if (here < 0 || end < here)
+            return;
+        size = std::min<int64_t>(end - here, INT32_MAX);
+    }
+    if (size == 0)
+        return;
+    auto* buffer = static_cast<uint8_t*>(FCHeap::allocate(static_cast<size_t>(size), FCHeap::kNoThrow));
+    if (!buffer)
+        return;
+    const int32_t got = static_cast<int32_t>(file.read(buffer, static_cast<uint32_t>(size)));
+    // Through the table, as a derived codec would have it.
+    decompress(output, outputCapacity, buffer, got, method);
+    FCHeap::release(buffer);
+}
+
+int32_t UxCompressLzssOrg::decompressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize)
+{
+    if (!input || !output)
+        return 0;
+    return decodeInPlace<true>(
+        static_cast<uint8_t*>(output), outputCapacity, static_cast<const uint8_t*>(input), inputSize);
+}
+
+int32_t UxCompressLzssOrg::compressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize)
+{
+    const int32_t size = compress(output, outputCapacity, input, inputSize, kMethodPlain);
+    // Walk the groups and turn each match item's two fields round.
+    auto* stream = static_cast<uint8_t*>(output);
+    int32_t at = 0;
+    while (at < size) {
+        const uint8_t flags = stream[at++];
+        for (int32_t item = 0; item < 8 && at < size; ++item) {
+            if (flags & (1u << item)) {
+                ++at;
+                continue;
+            }
+            const uint8_t b1 = stream[at + 1];
+            stream[at + 1] = static_cast<uint8_t>((b1 << 4) | (b1 >> 4));
+            at += 2;
+        }
+    }
+    return size;
 }
 
 int32_t UxCompressLzssOrg::decompress(
@@ -117,7 +192,7 @@ int32_t UxCompressLzssOrg::decompress(
     auto* in = static_cast<const uint8_t*>(input);
     switch (method) {
     case kMethodPlain:
-        return decode(out, outputCapacity, in, inputSize, kKeepNothing);
+        return decodeInPlace<false>(out, outputCapacity, in, inputSize);
     case kMethodKeep00:
         return decode(out, outputCapacity, in, inputSize, 0x00);
     case kMethodKeepFE:
@@ -245,6 +320,78 @@ int32_t UxCompressLzssOrg::decode(
         in += 2;
         for (int32_t k = 0; k < count && out < outputCapacity; ++k)
             emit(m_text[(position + k) & kMask]);
+    }
+    return out;
+}
+
+// When every decoded byte is stored, the output itself is the window: output
+// byte k went to window position (4078 + k) mod 4096, so a match at window
+// position P starts d = ((4078 + out - P - 1) mod 4096) + 1 bytes back, and
+// reads zero (the window's first content) where that lies before the output.
+template <bool kSwapped>
+int32_t UxCompressLzssOrg::decodeInPlace(
+    uint8_t* output, int32_t outputCapacity, const uint8_t* input, int32_t inputSize)
+{
+    constexpr int32_t kMask = kWindowSize - 1;
+    constexpr int32_t kStart = kWindowSize - kMaxMatch;
+    // One group: a flag byte and eight items of at most two bytes, writing
+    // at most eight whole matches.
+    constexpr int32_t kGroupInput = 1 + 8 * 2;
+    constexpr int32_t kGroupOutput = 8 * kMaxMatch;
+    auto match = [](const uint8_t* item, int32_t out, int32_t& distance) {
+        int32_t position, length;
+        if (kSwapped) {
+            position = item[0] | ((item[1] & 0x0F) << 8);
+            length = (item[1] >> 4) + kMinMatch;
+        } else {
+            position = item[0] | ((item[1] & 0xF0) << 4);
+            length = (item[1] & 0x0F) + kMinMatch;
+        }
+        distance = ((kStart + out - position - 1) & kMask) + 1;
+        return length;
+    };
+
+    int32_t in = 0;
+    int32_t out = 0;
+    while (in < inputSize && out < outputCapacity) {
+        uint32_t flags = input[in++];
+        if (in == inputSize)
+            break;
+        if (inputSize - in >= kGroupInput - 1 && outputCapacity - out >= kGroupOutput) {
+            for (int32_t item = 0; item < 8; ++item, flags >>= 1) {
+                if (flags & 1) {
+                    output[out++] = input[in++];
+                    continue;
+                }
+                int32_t distance;
+                int32_t length = match(input + in, out, distance);
+                in += 2;
+                if (distance <= out) {
+                    lzss::copyMatch(output + out, distance, length);
+                    out += length;
+                } else {
+                    for (int32_t k = 0; k < length; ++k, ++out)
+                        output[out] = out >= distance ? output[out - distance] : 0;
+                }
+            }
+            continue;
+        }
+        for (int32_t item = 0; item < 8; ++item, flags >>= 1) {
+            if (in >= inputSize || out >= outputCapacity)
+                return out;
+            if (flags & 1) {
+                output[out++] = input[in++];
+                continue;
+            }
+            if (inputSize - in < 2)
+                return out;
+            int32_t distance;
+            int32_t length = match(input + in, out, distance);
+            in += 2;
+            int32_t end = std::min(out + length, outputCapacity);
+            for (; out < end; ++out)
+                output[out] = out >= distance ? output[out - distance] : 0;
+        }
     }
     return out;
 }

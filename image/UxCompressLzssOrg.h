@@ -25,6 +25,13 @@ public:
     int32_t decompress(
         void* output, int32_t outputCapacity, const void* input, int32_t inputSize, int32_t method) override;
 
+    // The plain MCG layout's stream: the classic one with the two fields of a
+    // match item the other way round (position = b0 | (b1 & 0x0F) << 8,
+    // length = (b1 >> 4) + 3). Same bounds and results as methods 0 and
+    // compress.
+    int32_t decompressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize);
+    int32_t compressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize);
+
     // A few hundred kilobytes: from the process heap, and a failure throws
     // NotEnoughMemoryException rather than std::bad_alloc.
     static void* operator new(size_t size);
@@ -37,9 +44,12 @@ private:
 
     struct GroupSink;
     struct BufferSink;
+    struct FileSink;
 
     int32_t encode(const uint8_t* input, int32_t inputSize, GroupSink& sink);
     int32_t decode(uint8_t* output, int32_t outputCapacity, const uint8_t* input, int32_t inputSize, int32_t keptValue);
+    template <bool kSwapped>
+    int32_t decodeInPlace(uint8_t* output, int32_t outputCapacity, const uint8_t* input, int32_t inputSize);
     void resetTree();
     void insertNode(int32_t position);
     void deleteNode(int32_t position);

@@ -16,6 +16,7 @@
 #include "foundation/FCHeap.h"
 #include "foundation/FCPathName.h"
 #include "foundation/FCSignature.h"
+#include "image/SurfaceLoad.h"
 #include "surface/ClipRects.h"
 #include "surface/CpuFeatures.h"
 #include "surface/FCVSurface.h"
@@ -314,49 +315,20 @@ int32_t FCVSurface24::loadDib(const FCDib& dib, uint32_t)
         fill(0x000000FF);
         return 1;
     }
-    const int32_t bpp = dib.header->bitCount * dib.header->planes;
-    // Only one plane of 8, 24 or 32 bits is taken; anything else leaves the
-    // surface as it was.
-    if ((bpp != 8 && bpp != 24 && bpp != 32) || dib.header->planes != 1)
+    // Only one plane of 8, 24 or 32 bits whose rows are all there is taken;
+    // anything else leaves the surface as it was.
+    if (!SurfaceLoad::dibAccepted(dib))
         return 0;
     const int32_t w = dib.width();
-    const int64_t h = std::llabs(int64_t(dib.height()));
-    if (!sizeAccepted(w, h) || (bpp == 8 && !dib.colors))
-        return 0;
-    // Every row must be inside the DIB's bits before anything changes.
-    if (!dib.pixel(0, 0) || !dib.pixel(w - 1, static_cast<int32_t>(h - 1)) || !dib.pixel(w - 1, 0))
-        return 0;
-    if (!create(w, static_cast<int32_t>(h)))
+    const int32_t h = static_cast<int32_t>(std::llabs(int64_t(dib.height())));
+    if (!create(w, h))
         return 0;
     header->sizeImage = static_cast<uint32_t>(w) * static_cast<uint32_t>(h) * 4;
     header->clrUsed = 0;
     header->clrImportant = 0;
     header->bitCount = 32;
     GdiFlush();
-    const uint32_t entries = std::min<uint32_t>(dib.tableEntries(), 256);
-    for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* from = dib.pixel(0, y);
-        uint8_t* to = pixelAt(0, y);
-        if (bpp == 32) {
-            std::memcpy(to, from, static_cast<size_t>(w) * 4);
-            continue;
-        }
-        for (int32_t x = 0; x < w; ++x, to += 4) {
-            if (bpp == 24) {
-                to[0] = from[3 * x];
-                to[1] = from[3 * x + 1];
-                to[2] = from[3 * x + 2];
-            } else if (from[x] < entries) {
-                const uint8_t* entry = dib.colors + 4 * from[x];
-                to[0] = entry[0];
-                to[1] = entry[1];
-                to[2] = entry[2];
-            } else {
-                to[0] = to[1] = to[2] = 0;
-            }
-            to[3] = 0;
-        }
-    }
+    SurfaceLoad::dibToPixels32(dib, bits);
     return 1;
 }
 
@@ -365,11 +337,42 @@ int32_t FCVSurface24::load(const FCPathName& path, uint32_t flags, int32_t optio
     return load(path.text(), flags, option);
 }
 
-int32_t FCVSurface24::loadStream(FCFile&, uint32_t, int32_t)
+namespace {
+
+// The surface as the shared loaders see it.
+class SurfaceTarget final : public SurfaceLoad::Target {
+public:
+    explicit SurfaceTarget(FCVSurface24& surface)
+        : m_surface(surface)
+    {
+    }
+    bool create(int32_t width, int32_t height) override { return m_surface.create(width, height) && m_surface.bits; }
+    uint8_t* pixels() override
+    {
+        GdiFlush();
+        return m_surface.bits;
+    }
+    uint8_t* createAlpha(ptrdiff_t& stride) override
+    {
+        m_surface.createAlpha(0);
+        if (!m_surface.alpha || !m_surface.alpha->bits)
+            return nullptr;
+        stride = m_surface.alpha->stride();
+        return m_surface.alpha->bits;
+    }
+    int32_t loadDib(const FCDib& dib) override { return m_surface.loadDib(dib, 0); }
+    void setImageInfo(uint32_t info) override { m_surface.imageInfo = info; }
+
+private:
+    FCVSurface24& m_surface;
+};
+
+} // namespace
+
+int32_t FCVSurface24::loadStream(FCFile& file, uint32_t flags, int32_t option)
 {
-    // The format readers (MCG, DLT, PNG, JPEG, BMP, plug-ins) arrive with the
-    // image subsystem; until then nothing is loaded.
-    return 0;
+    SurfaceTarget target(*this);
+    return SurfaceLoad::loadStream(file, flags, option, target);
 }
 
 int32_t FCVSurface24::load(const char* path, uint32_t flags, int32_t option)

@@ -14,6 +14,7 @@
 #include "foundation/FCPathName.h"
 #include "foundation/FCSignature.h"
 #include "foundation/FCString.h"
+#include "image/ImageResource.h"
 #include "surface/ClipRects.h"
 #include "surface/Surface8Kernels.h"
 #include "window/FCVWin.h"
@@ -234,13 +235,14 @@ int32_t FCVSurface::load(const FCString& name, uint32_t flags, int32_t option)
     return load(name.text(), flags, option);
 }
 
-int32_t FCVSurface::load(const char* nameOrResource, uint32_t flags, void*, int32_t option)
+int32_t FCVSurface::load(const char* nameOrResource, uint32_t flags, void* module, int32_t option)
 {
-    // Resource numbers need the resource DIB loader of the image readers,
-    // which arrives with them; until then they load nothing.
-    if (reinterpret_cast<uintptr_t>(nameOrResource) < 0x10000)
+    if (reinterpret_cast<uintptr_t>(nameOrResource) >= 0x10000)
+        return load(nameOrResource, flags, option);
+    FCDib dib;
+    if (!loadDibResource(dib, nameOrResource, static_cast<HINSTANCE__*>(module), option))
         return 0;
-    return load(nameOrResource, flags, option);
+    return loadDib(dib, flags);
 }
 
 int32_t FCVSurface::load(const char*, uint32_t, int32_t)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -80,6 +81,112 @@ Bytes noise(size_t size, uint32_t seed)
     for (uint8_t& b : bytes)
         b = static_cast<uint8_t>(random());
     return bytes;
+}
+
+// The decoders as written down, one byte at a time through the window (or,
+// for method 3, the output), stopping exactly where the codec must stop.
+Bytes referenceClassic(const Bytes& in, size_t capacity, int kept, bool swapped, Bytes out)
+{
+    uint8_t window[4096] = {};
+    size_t r = 4078, i = 0, o = 0;
+    unsigned flags = 0;
+    while (i < in.size() && o < capacity) {
+        flags >>= 1;
+        if (!(flags & 0x100)) {
+            flags = 0xFF00u | in[i++];
+            if (i == in.size())
+                break;
+        }
+        auto emit = [&](uint8_t c) {
+            if (c != kept)
+                out[o] = c;
+            ++o;
+            window[r] = c;
+            r = (r + 1) & 4095;
+        };
+        if (flags & 1) {
+            emit(in[i++]);
+            continue;
+        }
+        if (in.size() - i < 2)
+            break;
+        const unsigned b0 = in[i], b1 = in[i + 1];
+        i += 2;
+        const unsigned position = swapped ? b0 | (b1 & 0x0F) << 8 : b0 | (b1 & 0xF0) << 4;
+        const unsigned length = (swapped ? b1 >> 4 : b1 & 0x0F) + 3;
+        for (unsigned k = 0; k < length && o < capacity; ++k)
+            emit(window[(position + k) & 4095]);
+    }
+    out.resize(o);
+    return out;
+}
+
+Bytes referenceLzss2(const Bytes& in, size_t capacity)
+{
+    Bytes out;
+    if (in.size() < 5 || capacity < 1)
+        return out;
+    size_t i = 4;
+    out.push_back(in[i++]);
+    unsigned flags = 0;
+    int left = 0;
+    auto bit = [&](unsigned& b) {
+        if (!left) {
+            if (i >= in.size())
+                return false;
+            flags = in[i++];
+            left = 8;
+        }
+        b = (flags >> --left) & 1;
+        return true;
+    };
+    auto byte = [&](unsigned& b) {
+        if (i >= in.size())
+            return false;
+        b = in[i++];
+        return true;
+    };
+    for (;;) {
+        unsigned f, length, distance;
+        if (!bit(f))
+            return out;
+        if (f) {
+            unsigned c;
+            if (!byte(c) || out.size() >= capacity)
+                return out;
+            out.push_back(static_cast<uint8_t>(c));
+            continue;
+        }
+        if (!bit(f))
+            return out;
+        if (!f) {
+            unsigned x, y, d;
+            if (!bit(x) || !bit(y) || !byte(d))
+                return out;
+            length = 2 + (x << 1 | y);
+            distance = 256 - d;
+        } else {
+            unsigned b0, b1, l;
+            if (!byte(b0) || !byte(b1))
+                return out;
+            const unsigned w = b0 << 8 | b1;
+            distance = 8192 - (w >> 3);
+            if (w & 7) {
+                length = (w & 7) + 2;
+            } else {
+                if (!byte(l) || l == 0)
+                    return out;
+                length = l + 1;
+            }
+        }
+        if (distance > out.size())
+            return out;
+        for (unsigned k = 0; k < length; ++k) {
+            if (out.size() >= capacity)
+                return out;
+            out.push_back(out[out.size() - distance]);
+        }
+    }
 }
 
 std::unique_ptr<UxCompressLzssOrg> makeCodec()
@@ -380,4 +487,86 @@ TEST(FCCompress, DecompressesThroughItsCodec)
             EXPECT_EQ(output, input) << method;
         }
     }
+}
+
+// The decoders copy whole runs where they can; what they produce must be the
+// byte-at-a-time result, for valid streams, cut streams and noise, whatever
+// room the output has.
+TEST(Lzss, DecodersMatchTheByteAtATimeReference)
+{
+    auto codec = makeCodec();
+    std::mt19937 random(77);
+    std::vector<Bytes> inputs;
+    Bytes runs;
+    for (int i = 0; i < 300; ++i)
+        runs.insert(runs.end(), random() % 40 + 1, static_cast<uint8_t>(random() % 3));
+    inputs.push_back(runs);
+    inputs.push_back(picture(20000, 5));
+    inputs.push_back(noise(3000, 6));
+    std::vector<std::pair<int32_t, Bytes>> streams;
+    for (const Bytes& input : inputs) {
+        streams.emplace_back(kPlain, compress(*codec, input, kPlain));
+        streams.emplace_back(kLzss2, compress(*codec, input, kLzss2));
+        Bytes mcg(input.size() * 2 + 64);
+        mcg.resize(static_cast<size_t>(codec->compressMcg(
+            mcg.data(), static_cast<int32_t>(mcg.size()), input.data(), static_cast<int32_t>(input.size()))));
+        streams.emplace_back(-1, mcg);
+    }
+    for (int round = 0; round < 300; ++round) {
+        Bytes stream = noise(random() % 2000, random());
+        if (round % 2 && stream.size() > 4)
+            stream[0] = stream[1] = stream[2] = stream[3] = 0;
+        streams.emplace_back(static_cast<int32_t>(random() % 5) - 1, stream);
+    }
+    for (size_t n = 0; n < streams.size(); ++n) {
+        const auto& [method, stream] = streams[n];
+        for (size_t capacity : { size_t(1), size_t(100), size_t(4113), size_t(70000) }) {
+            const Bytes before = noise(capacity, static_cast<uint32_t>(n));
+            std::vector<int32_t> methods = { method };
+            if (method == kPlain)
+                methods = { kPlain, kKeep00, kKeepFE };
+            for (int32_t m : methods) {
+                Bytes expected;
+                if (m == kLzss2)
+                    expected = referenceLzss2(stream, capacity);
+                else
+                    expected = referenceClassic(stream, capacity,
+                        m == kKeep00       ? 0
+                            : m == kKeepFE ? 0xFE
+                                           : -1,
+                        m == -1, before);
+                Bytes output = before;
+                const int32_t count = m == -1 ? codec->decompressMcg(output.data(), static_cast<int32_t>(capacity),
+                                          stream.data(), static_cast<int32_t>(stream.size()))
+                                              : codec->decompress(output.data(), static_cast<int32_t>(capacity),
+                                                  stream.data(), static_cast<int32_t>(stream.size()), m);
+                ASSERT_EQ(static_cast<size_t>(count), expected.size()) << "stream " << n << " method " << m;
+                ASSERT_TRUE(std::equal(expected.begin(), expected.end(), output.begin()))
+                    << "stream " << n << " method " << m << " capacity " << capacity;
+                // Nothing past what was decoded changes.
+                ASSERT_TRUE(std::equal(output.begin() + count, output.end(), before.begin() + count))
+                    << "stream " << n << " method " << m;
+            }
+        }
+    }
+}
+
+TEST(Lzss, McgVariantRoundTripsAndTurnsTheFieldsRound)
+{
+    auto codec = makeCodec();
+    const Bytes input = picture(5000, 12);
+    Bytes classic = compress(*codec, input, kPlain);
+    Bytes mcg(classic.size() + 1);
+    ASSERT_EQ(codec->compressMcg(
+                  mcg.data(), static_cast<int32_t>(mcg.size()), input.data(), static_cast<int32_t>(input.size())),
+        static_cast<int32_t>(classic.size()));
+    mcg.pop_back();
+    EXPECT_NE(mcg, classic);
+    Bytes output(input.size());
+    EXPECT_EQ(codec->decompressMcg(
+                  output.data(), static_cast<int32_t>(output.size()), mcg.data(), static_cast<int32_t>(mcg.size())),
+        static_cast<int32_t>(input.size()));
+    EXPECT_EQ(output, input);
+    const Bytes fixture = { 0x01, 'A', 0xEE, 0x2F }; // literal; position 0xFEE, length 2 + 3
+    EXPECT_EQ(referenceClassic(fixture, 6, -1, true, Bytes(6)), text("AAAAAA"));
 }
