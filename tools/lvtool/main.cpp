@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/lvtool/ImageCommand.h"
 #include "tools/lvtool/LzssCommand.h"
 #include "tools/lvtool/RegCommand.h"
 #include "tools/lvtool/TextCommand.h"
@@ -20,6 +21,8 @@ int usage(FILE* out)
         "commands:\n"
         "  version    print the tool's version\n"
         "  help       print this text\n"
+        "  image      MCG images: info, decode to PAM, encode, convert to PNG or BMP;\n"
+        "             several inputs followed by an existing folder make a batch\n"
         "  lzss       encode and decode LZSS streams\n"
         "  text       scramble and unscramble text files\n"
         "  reg        print the register records of a file\n");
@@ -37,6 +40,8 @@ int main(int argc, char** argv)
         std::printf("lvtool %s\n", kVersion);
         return 0;
     }
+    if (std::strcmp(command, "image") == 0)
+        return runImageCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "lzss") == 0)
         return runLzssCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "text") == 0)

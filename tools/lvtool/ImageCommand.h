@@ -1,0 +1,4 @@
+#pragma once
+
+// lvtool image info|decode|encode|convert.
+int runImageCommand(int argc, char** argv);

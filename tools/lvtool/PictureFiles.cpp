@@ -1,0 +1,242 @@
+#include "tools/lvtool/PictureFiles.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+#include "foundation/FCFile.h"
+#include "image/ImageProbe.h"
+#include "image/SurfaceLoad.h"
+#include "surface/FCDib.h"
+#include "tools/lvtool/ToolSupport.h"
+
+namespace {
+
+// Pictures above this many pixels are refused before anything is allocated.
+constexpr int64_t kMaxPixels = int64_t(1) << 26;
+
+bool readPam(const std::vector<uint8_t>& bytes, ToolPicture& picture, std::string& reason)
+{
+    // The header is text lines up to ENDHDR.
+    const std::string text(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 1024));
+    const size_t end = text.find("ENDHDR\n");
+    if (end == std::string::npos) {
+        reason = "PAM header without ENDHDR";
+        return false;
+    }
+    std::istringstream lines(text.substr(3, end - 3));
+    long long width = 0, height = 0, depth = 0, maxval = 0;
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string key;
+        fields >> key;
+        if (key == "WIDTH")
+            fields >> width;
+        else if (key == "HEIGHT")
+            fields >> height;
+        else if (key == "DEPTH")
+            fields >> depth;
+        else if (key == "MAXVAL")
+            fields >> maxval;
+    }
+    if (width < 1 || height < 1 || width * height > kMaxPixels || depth < 1 || depth > 4 || maxval != 255) {
+        reason = "PAM of a size, depth or MAXVAL lvtool does not take (MAXVAL 255, DEPTH 1 to 4)";
+        return false;
+    }
+    const size_t at = end + 7;
+    const size_t need = size_t(width) * size_t(height) * size_t(depth);
+    if (bytes.size() - at < need) {
+        reason = "PAM shorter than its header says";
+        return false;
+    }
+    picture.width = static_cast<int32_t>(width);
+    picture.height = static_cast<int32_t>(height);
+    picture.pixels.assign(need / depth * 4, 0);
+    const bool alpha = depth == 2 || depth == 4;
+    picture.alpha.assign(alpha ? need / depth : 0, 0);
+    for (long long y = 0; y < height; ++y) {
+        const uint8_t* from = bytes.data() + at + size_t(y) * size_t(width) * size_t(depth);
+        const size_t row = size_t(height - 1 - y) * size_t(width);
+        for (long long x = 0; x < width; ++x, from += depth) {
+            uint8_t* to = &picture.pixels[(row + size_t(x)) * 4];
+            const bool grey = depth <= 2;
+            to[0] = grey ? from[0] : from[2];
+            to[1] = grey ? from[0] : from[1];
+            to[2] = from[0];
+            if (alpha)
+                picture.alpha[row + size_t(x)] = from[depth - 1];
+        }
+    }
+    return true;
+}
+
+bool readPng(const std::vector<uint8_t>& bytes, ToolPicture& picture, std::string& reason)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+        reason = std::string("PNG: ") + image.message;
+        return false;
+    }
+    const bool alpha = image.format & PNG_FORMAT_FLAG_ALPHA;
+    if (int64_t(image.width) * image.height > kMaxPixels) {
+        png_image_free(&image);
+        reason = "PNG too large";
+        return false;
+    }
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<uint8_t> rows(PNG_IMAGE_SIZE(image));
+    // A negative row stride reads the rows bottom-up, as the surface keeps them.
+    const png_int_32 stride = -static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(image));
+    if (!png_image_finish_read(&image, nullptr, rows.data(), stride, nullptr)) {
+        reason = std::string("PNG: ") + image.message;
+        return false;
+    }
+    picture.width = static_cast<int32_t>(image.width);
+    picture.height = static_cast<int32_t>(image.height);
+    picture.pixels = std::move(rows);
+    picture.alpha.clear();
+    if (alpha)
+        picture.alpha.resize(picture.pixels.size() / 4);
+    for (size_t i = 0; i < picture.pixels.size(); i += 4) {
+        if (alpha)
+            picture.alpha[i / 4] = picture.pixels[i + 3];
+        picture.pixels[i + 3] = 0;
+    }
+    return true;
+}
+
+void fromSurface(const SurfaceLoad::Picture& loaded, ToolPicture& picture)
+{
+    picture.width = loaded.width();
+    picture.height = loaded.height();
+    const size_t count = size_t(loaded.width()) * size_t(loaded.height());
+    picture.pixels.assign(loaded.bits(), loaded.bits() + count * 4);
+    picture.alpha.clear();
+    if (!loaded.hasAlpha())
+        return;
+    picture.alpha.resize(count);
+    for (int32_t y = 0; y < loaded.height(); ++y)
+        std::memcpy(&picture.alpha[size_t(y) * size_t(loaded.width())],
+            loaded.alphaBits() + size_t(y) * size_t(loaded.alphaStride()), size_t(loaded.width()));
+}
+
+} // namespace
+
+bool readPicture(
+    const char* path, uint32_t key, bool ignoreMask, ToolPicture& picture, PictureSource& source, std::string& reason)
+{
+    source = PictureSource::Image;
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(path, bytes)) {
+        reason = "cannot read the file";
+        return false;
+    }
+    if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '7' && bytes[2] == '\n')
+        return readPam(bytes, picture, reason);
+    const int32_t kind = classifyImage(bytes.data(), bytes.size());
+    if (kind == kImagePng)
+        return readPng(bytes, picture, reason);
+
+    // Everything else goes the surface's way.
+    FCFile file;
+    if (file.open(path, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true) != 0) {
+        reason = "cannot open the file";
+        return false;
+    }
+    SurfaceLoad::Picture loaded;
+    const int32_t taken = SurfaceLoad::loadStream(
+        file, ignoreMask ? uint32_t(SurfaceLoad::kIgnoreMask) : 0u, static_cast<int32_t>(key), loaded);
+    // A picture without its depth in the information word is a placeholder:
+    // the red one of a DIB nothing could read, or a keyed MCG without a key.
+    const bool placeholder = (loaded.imageInfo() & 0xFF) == 0;
+    if (!taken || (placeholder && kind != kImageKeyedMcg)) {
+        reason = kind == kImageUnrecognised ? "not an image lvtool can read (PAM, PNG, BMP or MCG)"
+            : kind == kImageJpeg || kind == kImageDlt || kind == kImageMpeg1
+            ? "a kind of image lvtool does not decode yet"
+            : "the image cannot be decoded";
+        return false;
+    }
+    if (placeholder)
+        source = PictureSource::LockedMcg;
+    fromSurface(loaded, picture);
+    return true;
+}
+
+bool writePam(const char* path, const ToolPicture& picture)
+{
+    std::string header = "P7\nWIDTH " + std::to_string(picture.width) + "\nHEIGHT " + std::to_string(picture.height)
+        + "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    std::vector<uint8_t> out(header.begin(), header.end());
+    out.reserve(out.size() + picture.pixels.size());
+    for (int32_t y = picture.height - 1; y >= 0; --y) {
+        for (int32_t x = 0; x < picture.width; ++x) {
+            const size_t i = size_t(y) * size_t(picture.width) + size_t(x);
+            const uint8_t* p = &picture.pixels[i * 4];
+            out.insert(out.end(), { p[2], p[1], p[0], picture.hasAlpha() ? picture.alpha[i] : uint8_t(255) });
+        }
+    }
+    return writeWholeFile(path, out.data(), out.size());
+}
+
+bool writePng(const char* path, const ToolPicture& picture)
+{
+    std::vector<uint8_t> rows;
+    const int channels = picture.hasAlpha() ? 4 : 3;
+    rows.reserve(size_t(picture.width) * size_t(picture.height) * size_t(channels));
+    for (int32_t y = picture.height - 1; y >= 0; --y) {
+        for (int32_t x = 0; x < picture.width; ++x) {
+            const size_t i = size_t(y) * size_t(picture.width) + size_t(x);
+            const uint8_t* p = &picture.pixels[i * 4];
+            rows.insert(rows.end(), { p[2], p[1], p[0] });
+            if (channels == 4)
+                rows.push_back(picture.alpha[i]);
+        }
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return false;
+    const bool written = png_image_write_to_stdio(&image, file, 0, rows.data(), 0, nullptr);
+    return std::fclose(file) == 0 && written;
+}
+
+bool writeBmp(const char* path, const ToolPicture& picture)
+{
+    const int bytes = picture.hasAlpha() ? 4 : 3;
+    const uint32_t stride = (uint32_t(picture.width) * bytes + 3) & ~3u;
+    const uint32_t pixelBytes = stride * uint32_t(picture.height);
+    std::vector<uint8_t> out(54 + size_t(pixelBytes), 0);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&out[at], &v, 4); };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, 54 + pixelBytes);
+    put32(10, 54);
+    FCDibHeader h {};
+    h.size = 40;
+    h.width = picture.width;
+    h.height = picture.height;
+    h.planes = 1;
+    h.bitCount = static_cast<uint16_t>(bytes * 8);
+    h.sizeImage = pixelBytes;
+    std::memcpy(&out[14], &h, sizeof h);
+    for (int32_t y = 0; y < picture.height; ++y) {
+        uint8_t* row = &out[54 + size_t(y) * stride];
+        for (int32_t x = 0; x < picture.width; ++x) {
+            const size_t i = size_t(y) * size_t(picture.width) + size_t(x);
+            std::memcpy(row + x * bytes, &picture.pixels[i * 4], 3);
+            if (bytes == 4)
+                row[x * 4 + 3] = picture.alpha[i];
+        }
+    }
+    return writeWholeFile(path, out.data(), out.size());
+}
