@@ -132,15 +132,16 @@ uint8_t* FCMcg::decode(const void* data, size_t size, size_t* packedBytes)
         return nullptr;
     const int64_t stride = (int64_t(bitCount) * width + 31) / 32 * 4;
     const int64_t rowsBytes = stride * height;
-    if (rowsBytes > kMaxPictureBytes || decodedSize > kMaxPictureBytes)
+    if (rowsBytes > kMaxPictureBytes)
         return nullptr;
     const int64_t streamAt = kHeaderBytes + m + 4 * int64_t(n);
     if (streamAt > int64_t(size))
         return nullptr;
 
     // Room for every row the header implies, even when the stated decoded
-    // size is smaller, so that the DIB never promises more than it holds.
-    const int64_t pixelBytes = std::max<int64_t>(decodedSize, rowsBytes);
+    // size is smaller, so that the DIB never promises more than it holds;
+    // a larger stated size is decoded no further than the rows.
+    const int64_t pixelBytes = rowsBytes;
     const size_t total = static_cast<size_t>(40 + m + 4 * int64_t(n) + pixelBytes);
     auto* packed = static_cast<uint8_t*>(FCHeap::allocate(total, FCHeap::kThrow | FCHeap::kZero));
     uint8_t* pixels = packed + 40 + m + 4 * n;

@@ -203,8 +203,10 @@ bool UxMcgReader::decodable() const
 {
     if (!m_valid || m_header.width < 1 || m_header.height < 1)
         return false;
-    const int64_t bytes = std::max(colourStride(), int64_t(m_header.width) * 4) * m_header.height;
-    return bytes <= kMaxPictureBytes && maskStride() * m_header.height <= kMaxPictureBytes;
+    // Each factor is below 2^32 (the stride below 2^46), so no product
+    // overflows before it is compared.
+    const int64_t rowBytes = std::max(colourStride(), int64_t(m_header.width) * 4);
+    return rowBytes <= kMaxPictureBytes && rowBytes * m_header.height <= kMaxPictureBytes;
 }
 
 int64_t UxMcgReader::colourStride() const
