@@ -7,6 +7,8 @@ install(TARGETS lumivex Lumivex
         RUNTIME DESTINATION bin COMPONENT kit
         ARCHIVE DESTINATION lib COMPONENT kit)
 install(FILES ${LUMIVEX_RUNTIME_DLLS} DESTINATION bin COMPONENT kit)
+# The message catalogues go beside the executable.
+install(FILES ${LUMIVEX_CATALOGUES} DESTINATION bin COMPONENT kit)
 foreach(folder foundation scenario startup window sound surface)
   install(DIRECTORY "${PROJECT_SOURCE_DIR}/${folder}/" DESTINATION include/lumivex/${folder}
           COMPONENT kit FILES_MATCHING PATTERN "*.h")

@@ -216,6 +216,11 @@ bool FCFile::truncate()
     return isOpen() && fcsystem::truncateFile(m_handle);
 }
 
+bool FCFile::flush()
+{
+    return isOpen() && fcsystem::flushFile(m_handle);
+}
+
 const FCString& FCFile::name() const
 {
     return m_name;
@@ -310,6 +315,11 @@ bool createFolders(const char* path)
 bool deleteFile(const char* path)
 {
     return fcsystem::removeFile(fcsystem::resolve(path).c_str());
+}
+
+bool replaceFile(const char* source, const char* target)
+{
+    return fcsystem::replaceFile(fcsystem::resolve(source).c_str(), fcsystem::resolve(target).c_str());
 }
 
 } // namespace FCPath

@@ -54,6 +54,8 @@ public:
     int64_t position(); // seek(kFromCurrent, 0)
     int64_t size() const; // -1 when closed
     bool truncate(); // end of file at the current position
+    // Pushes what was written through to the disk; false when closed or failed.
+    bool flush();
     const FCString& name() const;
 
     // Reads a time of the open file (local time unless keepUtc) into both

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -149,6 +150,11 @@ bool truncateFile(void* handle)
     return position >= 0 && ftruncate(descriptor(handle), position) == 0;
 }
 
+bool flushFile(void* handle)
+{
+    return fsync(descriptor(handle)) == 0;
+}
+
 bool fileTime(void* handle, uint32_t which, bool keepUtc, uint64_t& time, uint16_t fields[8])
 {
     struct stat status;
@@ -194,6 +200,23 @@ bool makeFolder(const char* path)
 bool removeFile(const char* path)
 {
     return unlink(path) == 0;
+}
+
+bool replaceFile(const char* source, const char* target)
+{
+    if (rename(source, target) != 0)
+        return false;
+    // The rename itself lives in the folder: flush it too, so that the new
+    // name survives a crash. A folder that cannot be opened is no failure.
+    std::string folder(target);
+    size_t slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        ::close(fd);
+    }
+    return true;
 }
 
 } // namespace fcsystem

@@ -160,6 +160,11 @@ bool truncateFile(void* handle)
     return SetEndOfFile(handle) != FALSE;
 }
 
+bool flushFile(void* handle)
+{
+    return FlushFileBuffers(handle) != FALSE;
+}
+
 bool fileTime(void* handle, uint32_t which, bool keepUtc, uint64_t& time, uint16_t fields[8])
 {
     FILETIME times[3];
@@ -203,6 +208,13 @@ bool makeFolder(const char* path)
 bool removeFile(const char* path)
 {
     return DeleteFileW(toWide(path).c_str()) != FALSE;
+}
+
+bool replaceFile(const char* source, const char* target)
+{
+    return MoveFileExW(
+               toWide(source).c_str(), toWide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+        != FALSE;
 }
 
 } // namespace fcsystem

@@ -25,5 +25,8 @@ LUMIVEX_API bool hasAttributes(const char* path, uint32_t mask);
 LUMIVEX_API bool createFolders(const char* path);
 // Removes a file.
 LUMIVEX_API bool deleteFile(const char* path);
+// Puts source in target's place in one step, replacing target when it
+// exists: a reader sees either the old file or the new one, never a mix.
+LUMIVEX_API bool replaceFile(const char* source, const char* target);
 
 } // namespace FCPath

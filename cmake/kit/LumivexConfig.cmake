@@ -22,9 +22,11 @@ if(NOT TARGET Lumivex::host)
     INTERFACE_COMPILE_FEATURES cxx_std_20)
 endif()
 
-# What a game folder needs beside its modules: the executable, the host DLL
-# and the compiler's runtime DLLs.
-file(GLOB LUMIVEX_HOST_FILES "${LUMIVEX_KIT_PREFIX}/bin/*.dll")
+# What a game folder needs beside its modules: the executable, the host DLL,
+# the compiler's runtime DLLs and the message catalogues ("Lumivex." and the
+# language code, whatever the executable is called).
+file(GLOB LUMIVEX_HOST_FILES "${LUMIVEX_KIT_PREFIX}/bin/*.dll" "${LUMIVEX_KIT_PREFIX}/bin/Lumivex.JP"
+     "${LUMIVEX_KIT_PREFIX}/bin/Lumivex.EN")
 set(LUMIVEX_HOST_EXECUTABLE "${LUMIVEX_KIT_PREFIX}/bin/Lumivex.exe")
 
 # lumivex_add_scenario_module(<name> [UTF8_TEXT] <sources>...): builds

@@ -38,12 +38,15 @@ uint32_t writeFile(void* handle, const void* buffer, uint32_t count, uint32_t* d
 int64_t seekFile(void* handle, uint32_t method, int64_t distance);
 int64_t fileSize(void* handle);
 bool truncateFile(void* handle);
+bool flushFile(void* handle);
 // which: 0 last write, 1 creation, 2 last access. fields: the SYSTEMTIME layout.
 bool fileTime(void* handle, uint32_t which, bool keepUtc, uint64_t& time, uint16_t fields[8]);
 
 bool attributes(const char* path, uint32_t& out);
 bool makeFolder(const char* path);
 bool removeFile(const char* path);
+// Renames source over target in one step (replacing target), written through.
+bool replaceFile(const char* source, const char* target);
 
 } // namespace fcsystem
 

@@ -4,6 +4,7 @@
 #include "tools/lvtool/ImageCommand.h"
 #include "tools/lvtool/LzssCommand.h"
 #include "tools/lvtool/RegCommand.h"
+#include "tools/lvtool/RnfCommand.h"
 #include "tools/lvtool/TextCommand.h"
 
 // lvtool: the game makers' asset tool. Commands are added as the formats
@@ -25,7 +26,8 @@ int usage(FILE* out)
         "             several inputs followed by an existing folder make a batch\n"
         "  lzss       encode and decode LZSS streams\n"
         "  text       scramble and unscramble text files\n"
-        "  reg        print the register records of a file\n");
+        "  reg        print the register records of a file\n"
+        "  rnf        print and change .rnf configuration files\n");
     return out == stdout ? 0 : 2;
 }
 
@@ -48,6 +50,8 @@ int main(int argc, char** argv)
         return runTextCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "reg") == 0)
         return runRegCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "rnf") == 0)
+        return runRnfCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0)
         return usage(stdout);
     std::fprintf(stderr, "lvtool: unknown command '%s'\n", command);

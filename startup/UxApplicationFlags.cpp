@@ -1,0 +1,7 @@
+#include "startup/UxApplicationFlags.h"
+
+UxApplicationFlags& applicationFlags()
+{
+    static UxApplicationFlags flags;
+    return flags;
+}

@@ -1,0 +1,298 @@
+#include "startup/UxRnf.h"
+
+#include <cstring>
+#include <string>
+
+#include "foundation/Diagnostic.h"
+#include "foundation/FCPath.h"
+#include "foundation/FCPathName.h"
+#include "foundation/UxTextScramble.h"
+
+namespace {
+
+FCString indexedKey(const char* key, int32_t index)
+{
+    FCString full(key ? key : "");
+    if (index >= 0)
+        full.appendNumber(index);
+    return full;
+}
+
+FCString resolvedPath(const char* path)
+{
+    if (!path || !*path)
+        return FCString();
+    return FCPathName(path).path();
+}
+
+bool isLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+} // namespace
+
+UxRnf::UxRnf()
+    : m_flags(kWriteBack)
+{
+}
+
+UxRnf::UxRnf(const char* path)
+    : m_flags(kWriteBack)
+{
+    load(path);
+}
+
+UxRnf::~UxRnf()
+{
+    if (!writeBack() || (m_flags & kUnreadable) || m_path.isEmpty())
+        return;
+    try {
+        save(nullptr, false);
+    } catch (const Diagnostic&) {
+        // The player has been told by FCFile; a destructor goes no further.
+    }
+}
+
+bool UxRnf::load(const char* path)
+{
+    m_pairs.clear();
+    m_flags &= ~(kScrambled | kUnreadable);
+    m_path = resolvedPath(path);
+    if (m_path.isEmpty() || !FCPath::exists(m_path.text()) || FCPath::hasAttributes(m_path.text(), FCPath::kFolder))
+        return false;
+
+    FCString text;
+    bool loaded = false;
+    try {
+        loaded = text.loadFile(m_path.text());
+    } catch (const Diagnostic&) {
+        // Cancelled after FCFile's Retry/Cancel box.
+    }
+    if (!loaded) {
+        // Writing the empty set back would destroy a file that is only
+        // unreadable for the moment (locked, say).
+        m_flags |= kUnreadable;
+        return false;
+    }
+
+    int32_t type = 0;
+    uint32_t seed = 0;
+    if (readTypeLine(text.text(), type, seed) && type == 1) {
+        std::string bytes(text.text(), static_cast<size_t>(text.length()));
+        size_t start = scrambleRegionStart(bytes.data(), bytes.size(), 1);
+        if (start != SIZE_MAX && start < bytes.size())
+            unscrambleBytes(bytes.data() + start, bytes.size() - start, seed);
+        // A rotated byte is zero only when it was zero, and the loaded text
+        // holds none.
+        text.assign(bytes.data(), static_cast<int32_t>(bytes.size()), FCString::kDefaultBlockSize);
+        m_flags |= kScrambled;
+    }
+
+    for (const FCIdString& variable : m_variables) {
+        FCString name("%");
+        name.appendNumber(variable.tag());
+        name.append("%");
+        text.replaceAll(name.text(), variable.text());
+    }
+    parse(text, m_pairs);
+    return true;
+}
+
+void UxRnf::addVariable(int32_t tag, const char* text)
+{
+    m_variables.emplace_back(text ? text : "", tag);
+}
+
+bool UxRnf::readTypeLine(const char* text, int32_t& type, uint32_t& seed)
+{
+    FCString source(text ? text : "");
+    FCString line;
+    if (!source.readLine(line, FCString::kTrimBlanks | FCString::kKeepEmptyLines))
+        return false;
+    FCString fields[2];
+    line.home();
+    if (line.split(fields, 2, "=", FCString::kSplitRestInLast, " \t") < 1)
+        return false;
+    fields[0].toLower();
+    if (fields[0] != "rnftype")
+        return false;
+    FCString parts[2];
+    fields[1].home();
+    fields[1].split(parts, 2, ",", FCString::kSplitRestInLast, " \t");
+    type = parts[0].toInt();
+    seed = parts[1].toUnsigned();
+    return true;
+}
+
+void UxRnf::parse(const FCString& text, Pairs& pairs)
+{
+    enum State { kNormal, kBlockKey, kFirstValueLine, kMoreValueLines };
+    FCString source(text);
+    source.home();
+    FCString line;
+    FCString key;
+    FCString value;
+    FCString blockKey;
+    // Long blocks grow here: FCString would copy the whole value every block.
+    std::string blockValue;
+    State state = kNormal;
+    while (source.readLine(line, FCString::kTrimBlanks | FCString::kTrimIdeographicSpace)) {
+        if (line.text()[0] == ';')
+            continue;
+        switch (state) {
+        case kNormal:
+            pairtext::splitPairLine(line, key, value);
+            if (key == "<--") {
+                blockKey.clear();
+                blockValue.clear();
+                state = kBlockKey;
+            } else {
+                pairs.emplace(key, value);
+            }
+            break;
+        case kBlockKey:
+            pairtext::splitPairLine(line, key, value);
+            if (key == "-->") {
+                state = kNormal;
+            } else {
+                blockKey = key;
+                blockValue.assign(value.text(), static_cast<size_t>(value.length()));
+                state = kFirstValueLine;
+            }
+            break;
+        case kFirstValueLine:
+        case kMoreValueLines:
+            if (line == "-->") {
+                FCString whole;
+                whole.assign(blockValue.data(), static_cast<int32_t>(blockValue.size()), FCString::kDefaultBlockSize);
+                pairs.emplace(blockKey, whole);
+                state = kNormal;
+                break;
+            }
+            if (state == kMoreValueLines)
+                blockValue += '\n';
+            blockValue.append(line.text(), static_cast<size_t>(line.length()));
+            state = kMoreValueLines;
+            break;
+        }
+    }
+}
+
+FCString UxRnf::format(const Pairs& pairs)
+{
+    std::string out;
+    for (const auto& [key, value] : pairs) {
+        const char* text = value.text();
+        if (!std::strpbrk(text, "\r\n")) {
+            out.append(key.text()).append("=").append(text).append("\n");
+            continue;
+        }
+        // A value of several lines goes out as a block, which reads back
+        // as the same lines joined by line feeds.
+        out.append("<--\n").append(key.text()).append("=\n");
+        const char* p = text;
+        while (*p) {
+            const char* end = p;
+            while (*end && !isLineBreak(*end))
+                ++end;
+            out.append(p, static_cast<size_t>(end - p)).append("\n");
+            if (*end == '\r' && end[1] == '\n')
+                ++end;
+            p = *end ? end + 1 : end;
+        }
+        out.append("-->\n");
+    }
+    // Pairs whose first key is "rnftype" with type 1 would make the plain
+    // text read back as scrambled: an empty first line keeps it plain and
+    // is ignored by the parser.
+    int32_t type = 0;
+    uint32_t seed = 0;
+    if (readTypeLine(out.c_str(), type, seed) && type == 1)
+        out.insert(0, "\n");
+    FCString result;
+    result.assign(out.data(), static_cast<int32_t>(out.size()), FCString::kDefaultBlockSize);
+    return result;
+}
+
+bool UxRnf::get(FCString& value, const char* key, int32_t index) const
+{
+    if (m_pairs.empty())
+        return false;
+    auto found = m_pairs.find(indexedKey(key, index));
+    if (found == m_pairs.end())
+        return false;
+    value = found->second;
+    return true;
+}
+
+bool UxRnf::getInt(int32_t& value, const char* key, int32_t index) const
+{
+    FCString text;
+    if (!get(text, key, index))
+        return false;
+    value = text.toInt();
+    return true;
+}
+
+bool UxRnf::getInt(int32_t& value, const char* key, int32_t fallback, int32_t index, bool create)
+{
+    if (getInt(value, key, index))
+        return true;
+    value = fallback;
+    if (create)
+        setInt(key, fallback, index);
+    return false;
+}
+
+bool UxRnf::getString(FCString& value, const char* key, const char* fallback, int32_t index, bool create)
+{
+    if (get(value, key, index))
+        return true;
+    value = fallback ? fallback : "";
+    if (create)
+        set(key, fallback, index);
+    return false;
+}
+
+void UxRnf::set(const char* key, const char* text, int32_t index)
+{
+    m_pairs.insert_or_assign(indexedKey(key, index), FCString(text ? text : ""));
+}
+
+void UxRnf::setInt(const char* key, int32_t value, int32_t index)
+{
+    FCString text;
+    text.setNumber(value);
+    set(key, text.text(), index);
+}
+
+bool UxRnf::remove(const char* key, int32_t index)
+{
+    return m_pairs.erase(indexedKey(key, index)) != 0;
+}
+
+bool UxRnf::save(const char* path, bool deleteIfEmpty)
+{
+    FCString target = path ? resolvedPath(path) : m_path;
+    if (target.isEmpty())
+        return false;
+    bool saved;
+    if (m_pairs.empty() && deleteIfEmpty && FCPath::exists(target.text()))
+        saved = FCPath::deleteFile(target.text());
+    else
+        saved = pairtext::replaceWholeFile(target.text(), format(m_pairs));
+    if (saved) {
+        m_path = target;
+        m_flags &= ~kUnreadable;
+    }
+    return saved;
+}
+
+void UxRnf::clear()
+{
+    m_pairs.clear();
+    m_path.clear();
+    m_variables.clear();
+    m_flags &= ~(kScrambled | kUnreadable);
+}
