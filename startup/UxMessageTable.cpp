@@ -7,6 +7,7 @@
 
 #include "foundation/Diagnostic.h"
 #include "foundation/FCPath.h"
+#include "foundation/FCPathName.h"
 
 namespace {
 
@@ -75,6 +76,15 @@ bool UxMessageTable::load(const char* path)
     }
     parse(text);
     return true;
+}
+
+bool UxMessageTable::loadCatalogue(const char* languageCode)
+{
+    FCPathName path;
+    path.setSpecialFolder(FCPathName::kExecutableFolder, true);
+    FCString name(path.text(), FCString::kPathBlockSize);
+    name.append(catalogueName(languageCode));
+    return load(name.text());
 }
 
 void UxMessageTable::parse(const FCString& catalogue)

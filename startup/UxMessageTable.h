@@ -34,6 +34,9 @@ public:
     // Empties the table and reads the file; a missing or unreadable file
     // leaves every message empty. Whether the file was read.
     bool load(const char* path);
+    // load() of the catalogue of a language in the executable's folder
+    // (the host's start-up; Windows paths).
+    bool loadCatalogue(const char* languageCode);
     // Adds the entries of catalogue text to the table.
     void parse(const FCString& text);
     void clear();

@@ -7,6 +7,7 @@
 #include "foundation/TextCodePage.h"
 #include "startup/FCIniFile.h"
 #include "startup/StartupSettings.h"
+#include "startup/UxMessageTable.h"
 #include "startup/UxOsVersion.h"
 #include "support/TestFiles_win32.h"
 
@@ -121,6 +122,18 @@ TEST_F(IniFile, StartupSettingsFromTheFile)
     EXPECT_TRUE(settings.flags.noAbortCheck());
     EXPECT_EQ(settings.flags.resizeMode(), 2);
     EXPECT_EQ(settings.flags.imeControl(), 2);
+}
+
+// The catalogues lie beside the executable, as the build puts them.
+TEST(CatalogueBesideExecutable, LoadsByLanguage)
+{
+    UxMessageTable table;
+    ASSERT_TRUE(table.loadCatalogue("EN"));
+    EXPECT_EQ(std::string(table.text(101).text()).find("Start-up was stopped"), 0u);
+    ASSERT_TRUE(table.loadCatalogue("JP"));
+    EXPECT_GT(table.text(101).length(), 0);
+    EXPECT_FALSE(table.loadCatalogue("FR"));
+    EXPECT_EQ(table.text(101).length(), 0);
 }
 
 TEST(OsVersionSystem, ReportsTheRunningSystem)
