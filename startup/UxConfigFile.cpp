@@ -38,7 +38,11 @@ void UxConfigFile::parse(const FCString& text, Pairs& pairs)
     while (source.readLine(line, FCString::kTrimBlanks)) {
         if (line.text()[0] == ';')
             continue;
-        pairtext::splitPairLine(line, key, value);
+        // Separators at the line's start come before the key.
+        const char* start = line.text();
+        while (*start == '=' || *start == ' ' || *start == '\t')
+            ++start;
+        pairtext::splitPairLine(FCString(start), key, value);
         pairs.emplace(key, value);
     }
 }

@@ -6,6 +6,7 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCPath.h"
 #include "foundation/FCPathName.h"
+#include "foundation/TextCodePage.h"
 #include "foundation/UxTextScramble.h"
 
 namespace {
@@ -28,6 +29,20 @@ FCString resolvedPath(const char* path)
 bool isLineBreak(char c)
 {
     return c == '\r' || c == '\n';
+}
+
+// Appends bytes [text, end) for a line of its own. A lead byte of the game's
+// code page as the last byte is no character, and would take the line feed
+// after it as its trail byte: it is left out.
+void appendLinePart(std::string& out, const char* text, const char* end)
+{
+    const char* p = text;
+    while (p < end) {
+        if (isLeadByte(static_cast<unsigned char>(*p)) && p + 1 == end)
+            break;
+        p += isLeadByte(static_cast<unsigned char>(*p)) ? 2 : 1;
+    }
+    out.append(text, static_cast<size_t>((p < end ? p : end) - text));
 }
 
 } // namespace
@@ -184,19 +199,26 @@ FCString UxRnf::format(const Pairs& pairs)
     std::string out;
     for (const auto& [key, value] : pairs) {
         const char* text = value.text();
-        if (!std::strpbrk(text, "\r\n")) {
-            out.append(key.text()).append("=").append(text).append("\n");
+        // The key "<--" on a line of its own would open a block.
+        if (!std::strpbrk(text, "\r\n") && key != "<--") {
+            out.append(key.text()).append("=");
+            appendLinePart(out, text, text + value.length());
+            out.append("\n");
             continue;
         }
         // A value of several lines goes out as a block, which reads back
-        // as the same lines joined by line feeds.
+        // as the same lines joined by line feeds (each line with its leading
+        // blanks dropped, as every line read).
         out.append("<--\n").append(key.text()).append("=\n");
+        // The lines are cut where a reader's lines end: a line feed taken
+        // as the trail byte of a double-byte character ends none.
         const char* p = text;
         while (*p) {
             const char* end = p;
             while (*end && !isLineBreak(*end))
-                ++end;
-            out.append(p, static_cast<size_t>(end - p)).append("\n");
+                end += isLeadByte(static_cast<unsigned char>(*end)) && end[1] ? 2 : 1;
+            appendLinePart(out, p, end);
+            out.append("\n");
             if (*end == '\r' && end[1] == '\n')
                 ++end;
             p = *end ? end + 1 : end;

@@ -11,7 +11,8 @@
 
 // The bytes become an .rnf file (the first byte picks the code page) read by
 // UxRnf, scrambled or not, and, as text, by the plain pair reader and the
-// catalogue parser; the pairs are then formatted as a save would write them.
+// catalogue parser. The pairs formatted as a save writes them parse back to
+// as many pairs.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const struct Scratch {
@@ -31,10 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     rnf.addVariable(1, "%2%");
     rnf.addVariable(2, "value");
     rnf.load(scratch.path.c_str());
-    FCString saved = UxRnf::format(rnf.pairs());
+    // What a save writes reads back as the same keys.
+    UxRnf::Pairs again;
+    UxRnf::parse(UxRnf::format(rnf.pairs()), again);
+    if (again.size() != rnf.pairs().size())
+        __builtin_trap();
+    FCString raw;
+    raw.loadFile(scratch.path.c_str());
     UxConfigFile::Pairs pairs;
-    UxConfigFile::parse(saved, pairs);
+    UxConfigFile::parse(raw, pairs);
     UxMessageTable table;
-    table.parse(saved);
+    table.parse(raw);
     return 0;
 }

@@ -206,6 +206,28 @@ TEST_F(Rnf, SaveWritesPlainPairsInKeyOrder)
     UxRnf again(path.c_str());
     again.setWriteBack(false);
     EXPECT_EQ(dump(again.pairs()), dump(rnf.pairs()));
+
+    // A lead byte that ends a value is no character and would swallow the
+    // line feed after it: it is left out.
+    UxRnf::Pairs dangling;
+    UxRnf::parse(FCString("k=ab\x94"), dangling);
+    dangling.emplace(FCString("l"), FCString("cd"));
+    EXPECT_STREQ(UxRnf::format(dangling).text(), "k=ab\nl=cd\n");
+
+    // A line feed that a lead byte took as its trail byte ends no line, on
+    // reading or on writing.
+    UxRnf::Pairs swallowed;
+    UxRnf::parse(FCString("k=a\xEC\n-->\nl=1\n"), swallowed);
+    ASSERT_EQ(dump(swallowed), "k=a\xEC\n-->\nl=1\n");
+    UxRnf::Pairs reread;
+    UxRnf::parse(UxRnf::format(swallowed), reread);
+    EXPECT_EQ(dump(reread), dump(swallowed));
+
+    // A key that would open a block on its own line goes out as a block.
+    UxRnf::Pairs odd;
+    UxRnf::parse(FCString("<--\n<--=x\n-->\n"), odd);
+    ASSERT_EQ(dump(odd), "<--=x\n");
+    EXPECT_STREQ(UxRnf::format(odd).text(), "<--\n<--=\nx\n-->\n");
 }
 
 TEST_F(Rnf, SavedScrambledPairsStayReadable)
@@ -380,7 +402,7 @@ TEST(ScreenAspectTest, ChoiceRewritesSar)
 TEST_F(Rnf, ConfigFileReadsPlainPairs)
 {
     std::string path = scratch("window.rnf");
-    put(path, "; comment\n  sw = 1024\tignored\nsw=1\nfMaxLaunch=0x10\nkeep=0\nname=a b\n<--\n");
+    put(path, "; comment\n  sw = 1024\tignored\nsw=1\nfMaxLaunch=0x10\nkeep=0\n = name=a b\n<--\n");
     UxConfigFile config;
     config.set("early", "dropped"); // no path yet
     ASSERT_TRUE(config.open(path.c_str()));
