@@ -146,8 +146,11 @@ uint8_t* FCMcg::decode(const void* data, size_t size, size_t* packedBytes)
     auto* packed = static_cast<uint8_t*>(FCHeap::allocate(total, FCHeap::kThrow | FCHeap::kZero));
     uint8_t* pixels = packed + 40 + m + 4 * n;
     FCCompress codec;
-    codec.decompressMcg(pixels, static_cast<int32_t>(std::min<int64_t>(decodedSize, rowsBytes)), p + streamAt,
-        static_cast<int32_t>(std::min<size_t>(size - static_cast<size_t>(streamAt), INT32_MAX)));
+    const int32_t produced
+        = codec.decompressMcg(pixels, static_cast<int32_t>(std::min<int64_t>(decodedSize, rowsBytes)), p + streamAt,
+            static_cast<int32_t>(std::min<size_t>(size - static_cast<size_t>(streamAt), INT32_MAX)));
+    // What a short stream leaves is zero, as the block was.
+    std::memset(pixels + produced, 0, static_cast<size_t>(pixelBytes - produced));
 
     FCDibHeader h {};
     h.size = 40;

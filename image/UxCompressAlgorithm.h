@@ -45,7 +45,10 @@ public:
     // The number of output positions advanced. Decoding stops at the end of
     // the input or the output, before a code the input does not hold whole
     // and before a match that refers to bytes before the output; a match cut
-    // by the end of the output is written up to it.
+    // by the end of the output is written up to it. Methods 0 and 3 may also
+    // write bytes past the advanced count (never past the capacity) where a
+    // stream ends early, so a caller that keeps the rest of its buffer
+    // clears it from the count on; methods 1 and 2 touch nothing beyond.
     virtual int32_t decompress(
         void* /*output*/, int32_t /*outputCapacity*/, const void* /*input*/, int32_t /*inputSize*/, int32_t /*method*/)
     {

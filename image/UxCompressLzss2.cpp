@@ -1,6 +1,7 @@
 #include "image/UxCompressLzss2.h"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cstring>
 #include <iterator>
@@ -144,42 +145,56 @@ int32_t UxCompressLzss2::decompress(uint8_t* output, int32_t outputCapacity, con
     // both sides, a code is decoded without checking each read.
     constexpr int32_t kCodeInput = 4;
     constexpr int32_t kCodeOutput = 256;
-    auto bit = [&]() {
-        if (flagsLeft == 0) {
-            flags = input[in++];
-            flagsLeft = 8;
-        }
-        return (flags >> --flagsLeft) & 1;
-    };
+    // Literal runs move eight bytes at a time and matches sixteen: with this
+    // much more room on both sides the moves may run past them.
+    constexpr int32_t kRunRoom = 16;
 
     for (;;) {
-        if (inputSize - in >= kCodeInput && outputCapacity - out >= kCodeOutput) {
-            if (bit()) {
-                output[out++] = input[in++];
-                continue;
+        if (inputSize - in >= kCodeInput + kRunRoom && outputCapacity - out >= kCodeOutput + kRunRoom) {
+            // The flag bits not yet used, top-aligned in a byte, zero below.
+            uint32_t pending = (flags << (8 - flagsLeft)) & 0xFF;
+            if (flagsLeft == 0) {
+                flags = input[in++];
+                flagsLeft = 8;
+                pending = flags;
             }
-            int32_t length;
-            int32_t distance;
-            if (!bit()) {
-                uint32_t high = bit();
-                length = 2 + static_cast<int32_t>(high << 1 | bit());
-                distance = kShortReach - input[in++];
-            } else {
-                uint32_t word = uint32_t(input[in]) << 8 | input[in + 1];
-                in += 2;
-                distance = kMaxDistance - static_cast<int32_t>(word >> 3);
-                if (word & 7) {
-                    length = static_cast<int32_t>(word & 7) + 2;
-                } else {
-                    uint32_t l = input[in++];
-                    if (l == 0)
-                        return out;
-                    length = static_cast<int32_t>(l) + 1;
-                }
+            // The literals whose flags lead the rest of this flag byte: their
+            // data bytes follow one another in the input.
+            // Moved whether there are any or not: a branch on it would be
+            // mispredicted as often as literals and matches alternate.
+            const int32_t run = std::countl_one(static_cast<uint8_t>(pending));
+            std::memcpy(output + out, input + in, 8);
+            out += run;
+            in += run;
+            flagsLeft -= run;
+            if (flagsLeft == 0)
+                continue;
+            // The next flag is 0: a match, short (flags 0 0 x y) or long (0 1).
+            // Short and long alternate without a pattern, so both are worked
+            // out and one is chosen without a branch. Its flags may run into
+            // the next flag byte, which then comes before its data bytes.
+            const uint32_t window = flags << 8 | input[in];
+            const int32_t avail = flagsLeft + 8;
+            const uint32_t isLong = (window >> (avail - 2)) & 1;
+            const uint32_t xy = (window >> (avail - 4)) & 3;
+            const int32_t need = isLong ? 2 : 4;
+            const bool cross = flagsLeft < need;
+            flags = cross ? input[in] : flags;
+            flagsLeft = cross ? flagsLeft + 8 - need : flagsLeft - need;
+            in += cross;
+            const uint32_t word = uint32_t(input[in]) << 8 | input[in + 1];
+            int32_t length = isLong ? static_cast<int32_t>(word & 7) + 2 : 2 + static_cast<int32_t>(xy);
+            const int32_t distance = isLong ? kMaxDistance - static_cast<int32_t>(word >> 3) : kShortReach - input[in];
+            in += 1 + static_cast<int32_t>(isLong);
+            if (isLong && (word & 7) == 0) {
+                const uint32_t l = input[in++];
+                if (l == 0)
+                    return out;
+                length = static_cast<int32_t>(l) + 1;
             }
             if (distance > out)
                 return out;
-            lzss::copyMatch(output + out, distance, length);
+            lzss::copyMatchWide(output + out, distance, length);
             out += length;
             continue;
         }

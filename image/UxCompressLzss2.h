@@ -21,6 +21,7 @@ public:
     // Bytes written. The header is skipped, not trusted: the capacity bounds
     // the output. Stops at the end code, the end of the input or the output,
     // and before a match that reaches back before the first output byte.
+    // Bytes past the count but inside the capacity may be overwritten.
     int32_t decompress(uint8_t* output, int32_t outputCapacity, const uint8_t* input, int32_t inputSize);
     void reset();
 

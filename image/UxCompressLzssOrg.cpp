@@ -1,6 +1,7 @@
 #include "image/UxCompressLzssOrg.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -338,6 +339,9 @@ int32_t UxCompressLzssOrg::decodeInPlace(
     // at most eight whole matches.
     constexpr int32_t kGroupInput = 1 + 8 * 2;
     constexpr int32_t kGroupOutput = 8 * kMaxMatch;
+    // Literal runs move eight bytes at a time and matches sixteen: with this
+    // much more room on both sides the moves may run past them.
+    constexpr int32_t kRunRoom = 16;
     auto match = [](const uint8_t* item, int32_t out, int32_t& distance) {
         int32_t position, length;
         if (kSwapped) {
@@ -357,22 +361,32 @@ int32_t UxCompressLzssOrg::decodeInPlace(
         uint32_t flags = input[in++];
         if (in == inputSize)
             break;
-        if (inputSize - in >= kGroupInput - 1 && outputCapacity - out >= kGroupOutput) {
-            for (int32_t item = 0; item < 8; ++item, flags >>= 1) {
-                if (flags & 1) {
-                    output[out++] = input[in++];
+        if (inputSize - in >= kGroupInput - 1 + kRunRoom && outputCapacity - out >= kGroupOutput + kRunRoom) {
+            int32_t items = 8;
+            while (items > 0) {
+                // The literals whose flags come next: their bytes follow one
+                // another in the input.
+                const int32_t run = std::min(std::countr_one(flags), items);
+                if (run > 0) {
+                    std::memcpy(output + out, input + in, 8);
+                    out += run;
+                    in += run;
+                    flags >>= run;
+                    items -= run;
                     continue;
                 }
                 int32_t distance;
-                int32_t length = match(input + in, out, distance);
+                const int32_t length = match(input + in, out, distance);
                 in += 2;
                 if (distance <= out) {
-                    lzss::copyMatch(output + out, distance, length);
+                    lzss::copyMatchWide(output + out, distance, length);
                     out += length;
                 } else {
                     for (int32_t k = 0; k < length; ++k, ++out)
                         output[out] = out >= distance ? output[out - distance] : 0;
                 }
+                flags >>= 1;
+                --items;
             }
             continue;
         }

@@ -27,8 +27,7 @@ public:
 
     // The plain MCG layout's stream: the classic one with the two fields of a
     // match item the other way round (position = b0 | (b1 & 0x0F) << 8,
-    // length = (b1 >> 4) + 3). Same bounds and results as methods 0 and
-    // compress.
+    // length = (b1 >> 4) + 3). Same bounds and results as method 0.
     int32_t decompressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize);
     int32_t compressMcg(void* output, int32_t outputCapacity, const void* input, int32_t inputSize);
 

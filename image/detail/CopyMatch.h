@@ -56,4 +56,59 @@ inline void copyMatch(uint8_t* dst, int32_t distance, int32_t length)
         dst[i] = src[i];
 }
 
+// The same where the output has at least length + 16 bytes of room: the
+// moves may run up to 15 bytes past the match, writing bytes that the
+// following codes write again.
+inline void copyMatchWide(uint8_t* dst, int32_t distance, int32_t length)
+{
+    const uint8_t* src = dst - distance;
+    if (distance >= 8) {
+        // Short matches, the most frequent, take one move.
+        if (length <= 8) {
+            std::memcpy(dst, src, 8);
+            return;
+        }
+        const int32_t step = distance >= 16 ? 16 : 8;
+        do {
+            std::memcpy(dst, src, 8);
+            if (step == 16)
+                std::memcpy(dst + 8, src + 8, 8);
+            dst += step;
+            src += step;
+            length -= step;
+        } while (length > 0);
+        return;
+    }
+    if (distance == 1 || distance == 2 || distance == 4) {
+        // A pixel or a byte repeated: the run is a pattern of eight bytes,
+        // built once in a register and stored, never loaded back.
+        uint64_t pattern;
+        if (distance == 4) {
+            uint32_t v;
+            std::memcpy(&v, src, 4);
+            pattern = v * 0x0000000100000001ull;
+        } else if (distance == 2) {
+            uint16_t v;
+            std::memcpy(&v, src, 2);
+            pattern = v * 0x0001000100010001ull;
+        } else {
+            pattern = src[0] * 0x0101010101010101ull;
+        }
+        do {
+            std::memcpy(dst, &pattern, 8);
+            dst += 8;
+            length -= 8;
+        } while (length > 0);
+        return;
+    }
+    if (length <= 8) {
+        // Byte after byte, so that each reads one already written; always
+        // eight of them, which costs less than a loop that stops early.
+        for (int32_t i = 0; i < 8; ++i)
+            dst[i] = src[i];
+        return;
+    }
+    copyMatch(dst, distance, length);
+}
+
 } // namespace lzss

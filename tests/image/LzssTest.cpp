@@ -543,9 +543,12 @@ TEST(Lzss, DecodersMatchTheByteAtATimeReference)
                 ASSERT_EQ(static_cast<size_t>(count), expected.size()) << "stream " << n << " method " << m;
                 ASSERT_TRUE(std::equal(expected.begin(), expected.end(), output.begin()))
                     << "stream " << n << " method " << m << " capacity " << capacity;
-                // Nothing past what was decoded changes.
-                ASSERT_TRUE(std::equal(output.begin() + count, output.end(), before.begin() + count))
-                    << "stream " << n << " method " << m;
+                // The methods that keep destination bytes change nothing past
+                // what was decoded.
+                if (m == kKeep00 || m == kKeepFE) {
+                    ASSERT_TRUE(std::equal(output.begin() + count, output.end(), before.begin() + count))
+                        << "stream " << n << " method " << m;
+                }
             }
         }
     }
