@@ -25,7 +25,7 @@ add_custom_target(lumivex_kit ALL
   COMMAND ${CMAKE_COMMAND} --install "${CMAKE_BINARY_DIR}" --prefix "${LUMIVEX_KIT_DIR}" --component kit
   COMMENT "Installing the module kit into ${LUMIVEX_KIT_DIR}"
   VERBATIM)
-add_dependencies(lumivex_kit lumivex Lumivex)
+add_dependencies(lumivex_kit lumivex Lumivex lang_jp lang_en)
 
 include(ExternalProject)
 # lumivex_kit_project(<name> <source dir> [cache arguments...]): a separate

@@ -7,7 +7,8 @@
 // through intercept(), and for a whole process through the environment
 // variable LUMIVEX_MESSAGE_LOG (each box is appended to that file as a UTF-8
 // line "caption<TAB>text<TAB>style" and answered with its first button, or
-// with the number in LUMIVEX_MESSAGE_ANSWER).
+// Cancel for a Retry/Cancel box, or with the number in
+// LUMIVEX_MESSAGE_ANSWER).
 //
 // Dialogs pass the same seam once their window exists (see answerDialog):
 // an interceptor sees them with dialogTemplate set and may fill in their

@@ -55,7 +55,10 @@ int UxMessageBox::showOnScreen(const Request& request)
     ProcessRecorder& log = recorder();
     if (!log.path.empty()) {
         log.record(request);
-        return log.answer ? log.answer : firstButton(request.style);
+        if (log.answer)
+            return log.answer;
+        // Retrying unattended would ask forever.
+        return (request.style & 0xF) == kRetryCancel ? kIdCancel : firstButton(request.style);
     }
     return MessageBoxW(reinterpret_cast<HWND>(request.owner), toWide(request.text).c_str(),
         toWide(request.caption).c_str(), request.style);

@@ -1,163 +1,343 @@
+#include "startup/LumivexHost.h"
+
 #include <windows.h>
+
+#include <commctrl.h>
+#include <imm.h>
+#include <objbase.h>
+#include <shellapi.h>
 
 #include <string>
 
-#include "foundation/Diagnostic.h"
+#include "foundation/FCCmdParam.h"
 #include "foundation/TextCodePage.h"
-#include "scenario/FCOasys.h"
-#include "startup/LumivexHost.h"
+#include "foundation/UxMessageBox.h"
+#include "startup/FCIniFile.h"
+#include "startup/FCMainWindow.h"
+#include "startup/StartupSettings.h"
+#include "startup/UxApplicationFlags.h"
+#include "startup/UxDisplayPowerGuard.h"
+#include "startup/UxMachineRecord.h"
+#include "startup/UxMessageTable.h"
+#include "startup/UxOsVersion.h"
 
 namespace {
 
-struct HostSettings {
-    std::wstring title = L"Lumivex";
-    std::wstring className = L"Lumivex";
-    std::string scenarioModule = "hoge";
-    std::string startEntry = "hege";
-    int viewWidth = 800;
-    int viewHeight = 600;
-    unsigned stackKilobytes = 2048;
-};
+const StartupSettings* g_settings = nullptr;
+FCMainWindow* g_mainWindow = nullptr;
 
-std::wstring iniPath()
+constexpr unsigned kQuestionStyle = UxMessageBox::kYesNo | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground;
+constexpr unsigned kNoticeStyle = UxMessageBox::kOk | UxMessageBox::kTaskModal | UxMessageBox::kSetForeground;
+// The caption of the questions about the user folder's rights.
+constexpr const char* kUacCaption = "Lumivex UAC Manager";
+
+const UxMessageTable& messages()
 {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetFullPathNameW(L"Lumivex.ini", MAX_PATH, path, nullptr);
-    return length && length < MAX_PATH ? std::wstring(path, length) : std::wstring(L"Lumivex.ini");
+    return UxMessageTable::global();
 }
 
-std::wstring readIniString(
-    const std::wstring& file, const wchar_t* section, const wchar_t* key, const wchar_t* fallback)
+// The executable's folder with its separator, in the game's code page.
+std::string executableFolder()
 {
-    wchar_t value[512];
-    GetPrivateProfileStringW(section, key, fallback, value, 512, file.c_str());
-    return value;
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    size_t separator = folder.find_last_of(L"\\/");
+    folder = separator == std::wstring::npos ? std::wstring() : folder.substr(0, separator + 1);
+    return fromWide(folder.c_str());
 }
 
-HostSettings readSettings()
+// Options E and P of the command line; every other option skips its value.
+void readEntryOptions(const wchar_t* commandLine, UxApplicationFlags& flags)
 {
-    HostSettings settings;
-    std::wstring file = iniPath();
-    std::wstring language = readIniString(file, L"setting", L"I18N", L"JP");
-    setTextCodePage(
-        _wcsnicmp(language.c_str(), L"EN", 2) == 0 && (language.size() == 2 || language[2] == L',') ? 1252 : 932);
-    settings.title = readIniString(file, L"setting", L"TITLE", L"Lumivex");
-    settings.className = readIniString(file, L"setting", L"CLASS", L"Lumivex");
-    settings.scenarioModule = fromWide(readIniString(file, L"release", L"scenario", L"hoge").c_str());
-    settings.startEntry = fromWide(readIniString(file, L"release", L"entry", L"hege").c_str());
-    settings.viewWidth = static_cast<int>(GetPrivateProfileIntW(L"setting", L"W_VIEW", 800, file.c_str()));
-    settings.viewHeight = static_cast<int>(GetPrivateProfileIntW(L"setting", L"H_VIEW", 600, file.c_str()));
-    settings.stackKilobytes = GetPrivateProfileIntW(L"setting", L"SS_SCENARIO", 2048, file.c_str());
-    return settings;
-}
-
-struct GameWindow {
-    const HostSettings* settings = nullptr;
-    FCOasys* manager = nullptr;
-};
-
-void startScenario(HWND window, GameWindow& game)
-{
-    try {
-        game.manager = new FCOasys(reinterpret_cast<FCWindowHandle>(window));
-        game.manager->setStackKilobytes(game.settings->stackKilobytes);
-        game.manager->loadScenarioModule(game.settings->scenarioModule.c_str());
-        game.manager->start(game.settings->startEntry.c_str());
-    } catch (const Diagnostic&) {
-        // The load failure has been shown already; the game cannot run.
-        PostMessageW(window, WM_CLOSE, 0, 0);
+    std::string line = fromWide(commandLine ? commandLine : L"");
+    FCCmdParam tokens(line.c_str());
+    FCIdString token;
+    while (tokens.next(token)) {
+        if (token.tag() != FCCmdParam::kOption)
+            continue;
+        char letter = token.isEmpty() ? 0 : token.text()[0];
+        FCIdString value;
+        if (!tokens.next(value))
+            break;
+        if (letter == 'E' || letter == 'e')
+            flags.setEditorMode(value.toInt());
+        else if (letter == 'P' || letter == 'p')
+            flags.setSceneJump(value.toInt());
     }
 }
 
-void stopScenario(GameWindow& game)
+bool folderExists(const std::wstring& folder)
 {
-    delete game.manager;
-    game.manager = nullptr;
+    DWORD attributes = GetFileAttributesW(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-LRESULT CALLBACK gameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+bool createFolderWithParents(const std::wstring& folder)
 {
-    auto* game = reinterpret_cast<GameWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_CREATE: {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        game = static_cast<GameWindow*>(create->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(game));
-        startScenario(window, *game);
-        return 0;
+    std::wstring path = folder;
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
+        path.pop_back();
+    if (path.empty() || folderExists(path))
+        return !path.empty();
+    size_t separator = path.find_last_of(L"\\/");
+    if (separator != std::wstring::npos && separator > 0 && path[separator - 1] != L':') {
+        if (!createFolderWithParents(path.substr(0, separator)))
+            return false;
     }
-    case FCOasys::kMessageScenarioEnded:
-        stopScenario(*game);
-        DestroyWindow(window);
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        HBRUSH background = CreateSolidBrush(RGB(24, 28, 48));
-        FillRect(dc, &client, background);
-        DeleteObject(background);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(230, 230, 240));
-        DrawTextW(dc, game->settings->title.c_str(), -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(window, &paint);
-        return 0;
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::wstring withSeparator(std::wstring folder)
+{
+    if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/')
+        folder += L'\\';
+    return folder;
+}
+
+// Whether the user may write in the folder: the system data file opened for
+// writing and a scratch file created there, neither refused with "access
+// denied". What the test itself created is removed again.
+bool folderIsWritable(const std::wstring& folder, const StartupSettings& settings)
+{
+    bool writable = true;
+    std::wstring systemData = withSeparator(folder) + toWide(settings.systemDataName().text());
+    HANDLE file = CreateFileW(
+        systemData.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        writable = GetLastError() != ERROR_ACCESS_DENIED;
+    } else {
+        bool createdNow = GetLastError() != ERROR_ALREADY_EXISTS;
+        CloseHandle(file);
+        if (createdNow)
+            DeleteFileW(systemData.c_str());
     }
-    case WM_DESTROY:
-        if (game)
-            stopScenario(*game);
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+    std::wstring scratch = withSeparator(folder) + L"__dummy.write.check__";
+    file = CreateFileW(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_ACCESS_DENIED)
+            writable = false;
+    } else {
+        CloseHandle(file);
+    }
+    DeleteFileW(scratch.c_str());
+    return writable;
+}
+
+// Starts the helper that makes the folder writable and waits for it; false
+// when it could not be started.
+bool runRightsHelper(const std::wstring& folder)
+{
+    SHELLEXECUTEINFOW execute = {};
+    execute.cbSize = sizeof(execute);
+    // The failure is told through the host's own messages, not the shell's.
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    execute.hwnd = GetDesktopWindow();
+    execute.lpVerb = L"open";
+    execute.lpFile = L"acmp.exe";
+    execute.lpDirectory = folder.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&execute) || reinterpret_cast<INT_PTR>(execute.hInstApp) <= 32) {
+        if (execute.hProcess)
+            CloseHandle(execute.hProcess);
+        return false;
+    }
+    if (execute.hProcess) {
+        WaitForSingleObject(execute.hProcess, INFINITE);
+        CloseHandle(execute.hProcess);
+    }
+    return true;
+}
+
+// The user folder exists (made after the player agreed) and the user may
+// write there (after the helper when not).
+bool checkUserFolder(const FCString& userFolder, const StartupSettings& settings, const UxOsVersion& os)
+{
+    if (userFolder.isEmpty())
+        return true;
+    const UxApplicationFlags& flags = applicationFlags();
+    std::wstring folder = toWide(userFolder.text());
+    if (!folderExists(folder)) {
+        if (!flags.quiet()) {
+            FCString question = userFolder;
+            question.append(messages().text(42));
+            if (UxMessageBox::show(nullptr, question.text(), "Lumivex", kQuestionStyle) != UxMessageBox::kIdYes)
+                return false;
+        }
+        if (!createFolderWithParents(folder)) {
+            FCString notice = messages().message(flags.vistaOrLater() ? 43 : 44, { userFolder.text(), "Lumivex" });
+            UxMessageBox::show(nullptr, notice.text(), "Lumivex", kNoticeStyle);
+            return false;
+        }
+    }
+    if (!flags.vistaOrLater())
+        return true;
+    while (!folderIsWritable(folder, settings)) {
+        FCString systemName = os.systemName();
+        UxMessageBox::show(nullptr, messages().message(72, { systemName.text() }).text(), kUacCaption, kNoticeStyle);
+        if (runRightsHelper(folder)) {
+            // The helper had its chance; a folder still closed fails the check
+            // rather than letting the game lose what it saves.
+            return folderIsWritable(folder, settings);
+        }
+        UxMessageBox::show(nullptr, messages().message(73, { "Lumivex.exe" }).text(), kUacCaption, kNoticeStyle);
+        if (UxMessageBox::show(nullptr, messages().message(74, { "Lumivex.exe" }).text(), kUacCaption, kQuestionStyle)
+            != UxMessageBox::kIdYes)
+            return false;
+    }
+    return true;
+}
+
+// Step 12: a system older than Windows 2000 (or 98 SE) asks first.
+bool checkSystem(const StartupSettings& settings, const UxOsVersion& os)
+{
+    if (os.isAtLeast(0x40A, 0x500))
+        return true;
+    FCString caption = messages().text(26);
+    caption.append(settings.title);
+    FCString question = messages().message(76, { settings.title.text() });
+    return UxMessageBox::show(nullptr, question.text(), caption.text(), kQuestionStyle) == UxMessageBox::kIdYes;
+}
+
+void applyInputMethodMode(HWND window, int32_t mode)
+{
+    if (mode == 0)
+        ImmAssociateContext(window, nullptr);
+    else if (mode == 1)
+        ImmAssociateContextEx(window, nullptr, 0);
+    else if (mode == 2) {
+        if (HWND imeWindow = ImmGetDefaultIMEWnd(window))
+            SendMessageW(imeWindow, WM_IME_CONTROL, IMC_CLOSESTATUSWINDOW, 0);
     }
 }
 
-HWND createGameWindow(HINSTANCE instance, GameWindow& game, int showCommand)
+void restoreInputMethodMode(HWND window, int32_t mode)
 {
-    const HostSettings& settings = *game.settings;
-    std::wstring windowClass = settings.className + L".wndclass";
-    WNDCLASSEXW registration {};
-    registration.cbSize = sizeof(registration);
-    registration.style = CS_HREDRAW | CS_VREDRAW;
-    registration.lpfnWndProc = gameWindowProc;
-    registration.hInstance = instance;
-    registration.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    registration.lpszClassName = windowClass.c_str();
-    RegisterClassExW(&registration);
-
-    // A normal resizable window whose client area is the view, centred on
-    // the primary monitor.
-    DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT frame { 0, 0, settings.viewWidth, settings.viewHeight };
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    HWND window = CreateWindowExW(0, windowClass.c_str(), settings.title.c_str(), style, x < 0 ? 0 : x, y < 0 ? 0 : y,
-        width, height, nullptr, nullptr, instance, &game);
-    if (window) {
-        ShowWindow(window, showCommand);
-        UpdateWindow(window);
+    if (mode == 2 && window && IsWindow(window)) {
+        if (HWND imeWindow = ImmGetDefaultIMEWnd(window))
+            SendMessageW(imeWindow, WM_IME_CONTROL, IMC_OPENSTATUSWINDOW, 0);
     }
-    return window;
 }
 
-} // namespace
-
-extern "C" int lumivexRunHost(HINSTANCE__* instance, const wchar_t* commandLine, int showCommand)
+void dropStaleSceneName()
 {
-    HostSettings settings = readSettings();
-    GameWindow game;
-    game.settings = &settings;
-    if (!createGameWindow(instance, game, showCommand))
-        return 0;
+    UINT format = RegisterClipboardFormatW(L"CorvaneSceneName");
+    if (format && IsClipboardFormatAvailable(format) && OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+int runMessageLoop()
+{
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+// Everything between reading the settings and the shutdown; the result of
+// the message loop, or 0 when start-up stopped early.
+int runGame(HINSTANCE instance, const wchar_t* commandLine, int showCommand, const StartupSettings& settings,
+    const UxOsVersion& os)
+{
+    std::string line = fromWide(commandLine ? commandLine : L"");
+    FCMainWindow mainWindow(instance, line.c_str(), showCommand, settings);
+    g_mainWindow = &mainWindow;
+    struct ClearOnExit {
+        ~ClearOnExit() { g_mainWindow = nullptr; }
+    } clearOnExit;
+
+    mainWindow.loadLanguageModule();
+    dropStaleSceneName();
+    mainWindow.applyViewSettings();
+
+    if (!checkUserFolder(mainWindow.userFolder, settings, os)) {
+        FCString notice = messages().message(applicationFlags().vistaOrLater() ? 101 : 102,
+            { mainWindow.userFolder.isEmpty() ? ".\\" : mainWindow.userFolder.text() });
+        UxMessageBox::show(nullptr, notice.text(), kUacCaption, kNoticeStyle);
+        return 0;
+    }
+    if (!checkSystem(settings, os))
+        return 0;
+
+    UxDisplayPowerGuard power;
+    power.switchOff();
+    UxMachineRecord::global().record();
+
+    if (!mainWindow.createEx())
+        return 0;
+    HWND window = reinterpret_cast<HWND>(mainWindow.handle);
+    int32_t imeMode = applicationFlags().imeControl();
+    applyInputMethodMode(window, imeMode);
+    int result = runMessageLoop();
+    restoreInputMethodMode(window, imeMode);
+    power.restore();
+    return result;
+}
+
+} // namespace
+
+const StartupSettings* lumivexStartupSettings()
+{
+    return g_settings;
+}
+
+FCMainWindow* lumivexMainWindow()
+{
+    return g_mainWindow;
+}
+
+extern "C" int lumivexRunHost(HINSTANCE__* instance, const wchar_t* commandLine, int showCommand)
+{
+    HRESULT com = CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls = { sizeof(controls), 0x2FF };
+    InitCommonControlsEx(&controls);
+    HMODULE richEdit = LoadLibraryW(L"RICHED32.DLL");
+    applicationFlags().clear();
+
+    UxOsVersion os = UxOsVersion::current();
+    applicationFlags().setVistaOrLater(os.isAtLeast(-1, 0x600));
+    readEntryOptions(commandLine, applicationFlags());
+
+    StartupSettings settings;
+    settings.flags = applicationFlags();
+    FCIniFile ini;
+    ini.open("Lumivex.ini", false);
+    readLanguageSetting(ini, settings);
+    setTextCodePage(languageCodePage(settings.languageCode.text()));
+    std::string catalogue = executableFolder() + UxMessageTable::catalogueName(settings.languageCode.text()).text();
+    UxMessageTable::global().load(catalogue.c_str());
+    readStartupSettings(ini, settings);
+    ini.close();
+    applicationFlags() = settings.flags;
+    g_settings = &settings;
+
+    int result = 0;
+    std::wstring eventName = toWide(settings.className.text());
+    HANDLE instanceEvent = CreateEventW(nullptr, TRUE, TRUE, eventName.c_str());
+    if (!instanceEvent || GetLastError() == ERROR_ALREADY_EXISTS) {
+        // Another copy runs: it comes to the front and, with a scene named,
+        // is asked to jump there.
+        HWND first
+            = FindWindowW(toWide(settings.windowClassName().text()).c_str(), toWide(settings.title.text()).c_str());
+        if (first) {
+            SetForegroundWindow(first);
+            if (applicationFlags().sceneJump())
+                PostMessageW(first, FCMainWindow::kMessageSecondInstance, 256, 0);
+        }
+    } else {
+        result = runGame(instance, commandLine, showCommand, settings, os);
+    }
+
+    g_settings = nullptr;
+    if (instanceEvent)
+        CloseHandle(instanceEvent);
+    if (richEdit)
+        FreeLibrary(richEdit);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return result;
 }

@@ -12,6 +12,16 @@ struct GameRun {
     std::string messages; // one UTF-8 line per message box: caption, text, style
 };
 
+// How the executable is started.
+struct RunOptions {
+    std::wstring executable = L"Lumivex.exe";
+    std::wstring arguments;
+    // The answer to every message box (LUMIVEX_MESSAGE_ANSWER); 0: each
+    // box's first button.
+    int answer = 0;
+    unsigned timeoutMs = 60000;
+};
+
 class GameFolder {
 public:
     // Copies "test-game" (beside the working folder) into a fresh temporary folder.
@@ -27,6 +37,14 @@ public:
     // The file's bytes as they are.
     std::string readBytes(const std::wstring& name) const;
     GameRun run(const std::wstring& executable = L"Lumivex.exe", unsigned timeoutMs = 60000);
+    GameRun run(const RunOptions& options);
+    // Starts the executable and returns at once with its process handle (null
+    // when it could not start); finish waits for it and collects the run.
+    void* start(const RunOptions& options);
+    GameRun finish(void* process, unsigned timeoutMs = 60000);
+    bool exists(const std::wstring& name) const;
+    // The names in the folder (files and folders), sorted.
+    std::string listing() const;
     const std::wstring& path() const { return m_path; }
 
 private:

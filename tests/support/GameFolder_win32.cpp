@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "support/GameFolder.h"
 
 namespace {
@@ -33,8 +36,13 @@ void removeFolder(const std::wstring& path)
     HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((path + L"\\" + found.cFileName).c_str());
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeFolder(path + L"\\" + name);
+            else
+                DeleteFileW((path + L"\\" + name).c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
@@ -110,31 +118,83 @@ std::string GameFolder::readBytes(const std::wstring& name) const
 
 GameRun GameFolder::run(const std::wstring& executable, unsigned timeoutMs)
 {
-    GameRun result;
+    RunOptions options;
+    options.executable = executable;
+    options.timeoutMs = timeoutMs;
+    return run(options);
+}
+
+GameRun GameFolder::run(const RunOptions& options)
+{
+    void* process = start(options);
+    if (!process)
+        return GameRun();
+    return finish(process, options.timeoutMs);
+}
+
+void* GameFolder::start(const RunOptions& options)
+{
     std::wstring log = m_path + L"\\messages.txt";
     SetEnvironmentVariableW(L"LUMIVEX_MESSAGE_LOG", log.c_str());
     SetEnvironmentVariableW(L"LUMIVEX_TRACE", nullptr);
+    SetEnvironmentVariableW(
+        L"LUMIVEX_MESSAGE_ANSWER", options.answer ? std::to_wstring(options.answer).c_str() : nullptr);
 
-    std::wstring program = m_path + L"\\" + executable;
+    std::wstring program = m_path + L"\\" + options.executable;
     std::wstring commandLine = L"\"" + program + L"\"";
+    if (!options.arguments.empty())
+        commandLine += L" " + options.arguments;
     STARTUPINFOW startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process {};
     BOOL started = CreateProcessW(
         program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, m_path.c_str(), &startup, &process);
     SetEnvironmentVariableW(L"LUMIVEX_MESSAGE_LOG", nullptr);
+    SetEnvironmentVariableW(L"LUMIVEX_MESSAGE_ANSWER", nullptr);
     if (!started)
-        return result;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-        result.finished = true;
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
-    } else {
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, 5000);
-    }
+        return nullptr;
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    return process.hProcess;
+}
+
+GameRun GameFolder::finish(void* process, unsigned timeoutMs)
+{
+    GameRun result;
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
+        result.finished = true;
+        GetExitCodeProcess(process, &result.exitCode);
+    } else {
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
     result.trace = readFile(L"trace.txt");
     result.messages = readFile(L"messages.txt");
     return result;
+}
+
+bool GameFolder::exists(const std::wstring& name) const
+{
+    return GetFileAttributesW((m_path + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string GameFolder::listing() const
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            names.emplace_back(name.begin(), name.end());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string& name : names)
+        joined += name + "\n";
+    return joined;
 }

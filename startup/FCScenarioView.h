@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+
+#include "foundation/LumivexApi.h"
+#include "window/FCChildWindow.h"
+
+class FCMainWindow;
+class FCOasys;
+
+// The main window's child that runs the game: once its window exists it
+// makes the scenario manager and starts the scenario; when the scenario
+// thread reports its end (1213) it takes the manager down, closes itself and
+// asks the main window to close.
+class LUMIVEX_API FCScenarioView : public FCChildWindow {
+public:
+    static constexpr uint32_t kMessageCloseConfirmed = 1123;
+    static constexpr uint32_t kMessageScenarioEnded = 1213;
+
+    FCScenarioView(FCMainWindow* mainWindow, int32_t width, int32_t height);
+    ~FCScenarioView() override;
+
+    const char* className() override;
+    const char* windowTitle() override;
+    uint32_t style() override;
+    HBRUSH__* classBrush() override;
+    void onCreated() override;
+    FCLResult onUserMessage(uint32_t message, FCWParam wParam, FCLParam lParam) override;
+    FCLResult onDestroy(FCWParam wParam, FCLParam lParam) override;
+
+    // Whether a scenario is still running.
+    bool running() const;
+    // Asks a running scenario to end: a pending input wait ends with the
+    // stop, and the scenario thread stops between entries.
+    void requestStop();
+
+    FCMainWindow* owner;
+    FCOasys* manager;
+
+private:
+    void startScenario();
+    void endScenario();
+};

@@ -1,0 +1,116 @@
+#include "startup/FCScenarioView.h"
+
+#include <windows.h>
+
+#include "foundation/Diagnostic.h"
+#include "scenario/FCOasys.h"
+#include "startup/FCMainWindow.h"
+#include "startup/UxApplicationFlags.h"
+
+FCScenarioView::FCScenarioView(FCMainWindow* mainWindow, int32_t width, int32_t height)
+    : FCChildWindow(mainWindow->handle, 0, 0, width, height)
+    , owner(mainWindow)
+    , manager(nullptr)
+{
+}
+
+FCScenarioView::~FCScenarioView()
+{
+    endScenario();
+}
+
+const char* FCScenarioView::className()
+{
+    return "FCScenarioView";
+}
+
+const char* FCScenarioView::windowTitle()
+{
+    return "FCScenarioView";
+}
+
+uint32_t FCScenarioView::style()
+{
+    return WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+}
+
+HBRUSH__* FCScenarioView::classBrush()
+{
+    return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+}
+
+void FCScenarioView::onCreated()
+{
+    startScenario();
+}
+
+void FCScenarioView::startScenario()
+{
+    const StartupSettings& settings = owner->settings;
+    int32_t editorMode = applicationFlags().editorMode();
+    try {
+        manager = new FCOasys(handle);
+        manager->setStackKilobytes(static_cast<uint32_t>(settings.stackKilobytes));
+        if (applicationFlags().noAbortCheck())
+            manager->closeQuestion[0] = 0;
+        manager->loadScenarioModule(settings.scenarioModule.text());
+        owner->fillDisplayRecord(manager->display);
+        manager->display.viewParent = this;
+        if (!owner->userFolder.isEmpty())
+            manager->initArgument = owner->userFolder;
+        if (editorMode) {
+            manager->closeQuestion[0] = 0;
+            manager->display.editorMode = editorMode;
+            manager->start(editorMode == 2 ? "layouter" : "_posit");
+        } else {
+            manager->start(settings.startEntry.text());
+        }
+    } catch (const Diagnostic&) {
+        // The loader has shown why already; without a scenario the game ends.
+        endScenario();
+        PostMessageW(reinterpret_cast<HWND>(owner->handle), WM_CLOSE, 0, 0);
+    }
+}
+
+void FCScenarioView::endScenario()
+{
+    // The manager joins both of its threads.
+    delete manager;
+    manager = nullptr;
+}
+
+bool FCScenarioView::running() const
+{
+    return manager && manager->scenarioThread.running();
+}
+
+void FCScenarioView::requestStop()
+{
+    if (!running())
+        return;
+    if (manager->waiting) {
+        manager->input.set();
+        manager->waiting = 0;
+    }
+    manager->stop.set();
+}
+
+FCLResult FCScenarioView::onUserMessage(uint32_t message, FCWParam wParam, FCLParam lParam)
+{
+    if (message == kMessageScenarioEnded) {
+        endScenario();
+        HWND mainWindow = reinterpret_cast<HWND>(owner->handle);
+        DestroyWindow(reinterpret_cast<HWND>(handle));
+        PostMessageW(mainWindow, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (message == kMessageCloseConfirmed)
+        return 0;
+    return FCChildWindow::onUserMessage(message, wParam, lParam);
+}
+
+FCLResult FCScenarioView::onDestroy(FCWParam wParam, FCLParam lParam)
+{
+    endScenario();
+    return FCChildWindow::onDestroy(wParam, lParam);
+}

@@ -1,0 +1,90 @@
+// Start-up test entries (in story.dll): what the host made of its settings,
+// reported as the game sees it.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Trace.h"
+#include "foundation/TextCodePage.h"
+#include "scenario/FCOasys.h"
+#include "scenario/FCScenario.h"
+#include "startup/FCMainWindow.h"
+#include "startup/LumivexHost.h"
+#include "startup/StartupSettings.h"
+#include "startup/UxApplicationFlags.h"
+#include "startup/UxMessageTable.h"
+
+namespace {
+
+std::string utf8(const wchar_t* text)
+{
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::string gameText(const char* text)
+{
+    return toUtf8(text);
+}
+
+void traceLine(const std::string& name, const std::string& value)
+{
+    trace((name + " " + value).c_str());
+}
+
+} // namespace
+
+// One line per fact: the window's title, class and first menu item, the
+// game's code page, the application flags, the language module, the
+// version line, catalogue message 26 and the view.
+LUMIVEX_SCENARIO_ENTRY(probe)
+{
+    HWND top = reinterpret_cast<HWND>(scenario->manager->topWindow);
+    wchar_t text[256] = {};
+    GetWindowTextW(top, text, 256);
+    traceLine("title", utf8(text));
+    GetClassNameW(top, text, 256);
+    traceLine("class", utf8(text));
+    text[0] = 0;
+    GetMenuStringW(GetMenu(top), 0, text, 256, MF_BYPOSITION);
+    traceLine("menu", utf8(text));
+    traceLine("codepage", std::to_string(textCodePage()));
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "0x%08X", applicationFlags().word());
+    traceLine("flags", flags);
+    if (const StartupSettings* settings = lumivexStartupSettings()) {
+        traceLine(
+            "language", gameText(settings->languageCode.text()) + " " + gameText(settings->languageModule.text()));
+        traceLine("version", gameText(settings->versionLine.text()));
+    }
+    traceLine("message26", gameText(UxMessageTable::global().text(26).text()));
+    const FCDisplayRecord& display = scenario->manager->display;
+    traceLine("view", std::to_string(display.viewWidth) + "x" + std::to_string(display.viewHeight));
+    RECT client;
+    GetClientRect(top, &client);
+    traceLine("client", std::to_string(client.right) + "x" + std::to_string(client.bottom));
+    scenario->nextEntry = "";
+}
+
+// The layout editor's first entry.
+LUMIVEX_SCENARIO_ENTRY(layouter)
+{
+    trace("layouter");
+    scenario->nextEntry = "probe";
+}
+
+// Runs until "stop.txt" appears in the current folder (at most 30 s), then
+// reports the scene a second instance asked for.
+LUMIVEX_SCENARIO_ENTRY(linger)
+{
+    trace("linger");
+    for (int i = 0; i < 300 && GetFileAttributesW(L"stop.txt") == INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+    if (FCMainWindow* window = lumivexMainWindow())
+        traceLine("scene", gameText(window->sceneName.text()));
+    scenario->nextEntry = "";
+}
