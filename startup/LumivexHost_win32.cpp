@@ -269,6 +269,9 @@ int runGame(HINSTANCE instance, const wchar_t* commandLine, int showCommand, con
 
     if (!mainWindow.createEx())
         return 0;
+    // Registration with the small icon does not show the window by itself.
+    mainWindow.show(mainWindow.showCommand());
+    mainWindow.update();
     HWND window = reinterpret_cast<HWND>(mainWindow.handle);
     int32_t imeMode = applicationFlags().imeControl();
     applyInputMethodMode(window, imeMode);

@@ -121,6 +121,7 @@ TEST(Startup, WithoutAnIniEveryKeyTakesItsDefault)
     auto probe = facts(run.trace);
     EXPECT_EQ(probe["title"], "Lumivex");
     EXPECT_EQ(probe["class"], "Lumivex.wndclass");
+    EXPECT_EQ(probe["visible"], "1");
     EXPECT_EQ(probe["menu"], "ゲーム(&G)");
     EXPECT_EQ(probe["codepage"], "932");
     EXPECT_EQ(probe["language"], "JP lang_jp.dll");

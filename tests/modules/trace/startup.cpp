@@ -49,6 +49,7 @@ LUMIVEX_SCENARIO_ENTRY(probe)
     traceLine("title", utf8(text));
     GetClassNameW(top, text, 256);
     traceLine("class", utf8(text));
+    traceLine("visible", IsWindowVisible(top) ? "1" : "0");
     text[0] = 0;
     GetMenuStringW(GetMenu(top), 0, text, 256, MF_BYPOSITION);
     traceLine("menu", utf8(text));
