@@ -6,7 +6,7 @@ namespace {
 
 std::string iniFor(const char* entry, const char* module = "story.dll")
 {
-    return std::string("[setting]\r\nTITLE=Lumivex Test\r\nCLASS=LumivexTest\r\n[release]\r\nscenario=") + module
+    return "[setting]\r\nTITLE=Lumivex Test\r\nCLASS=" + testClassName() + "\r\n[release]\r\nscenario=" + module
         + "\r\nentry=" + entry + "\r\n";
 }
 

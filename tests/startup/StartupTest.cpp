@@ -22,7 +22,7 @@ namespace {
 
 std::string ini(const std::string& setting, const std::string& extra = "", const char* entry = "probe")
 {
-    return "[setting]\r\nCLASS=LumivexTest\r\nTITLE=Lumivex Test\r\n" + setting
+    return "[setting]\r\nCLASS=" + testClassName() + "\r\nTITLE=Lumivex Test\r\n" + setting
         + "[release]\r\nscenario=story.dll\r\nentry=" + entry + "\r\n" + extra;
 }
 
@@ -215,7 +215,7 @@ TEST(Startup, LayoutEditorModeFromTheCommandLine)
     // Editor mode starts at "layouter", whatever the ini's entry says.
     EXPECT_EQ(lines(run.trace)[1], "layouter");
     EXPECT_EQ(probe["title"], "LAYOUT EDITOR");
-    EXPECT_EQ(probe["class"], "LumivexTestEDIT.wndclass");
+    EXPECT_EQ(probe["class"], testClassName() + "EDIT.wndclass");
     EXPECT_EQ(probe["view"], "1000x750");
     EXPECT_EQ(probe["flags"], "0x00202002");
 }
@@ -285,7 +285,8 @@ TEST(Startup, AFolderThatCannotBeWrittenAsksForTheHelper)
     Catalogue catalogue(game);
     CreateDirectoryW((game.path() + L"\\user").c_str(), nullptr);
     // A folder in the system data file's place cannot be opened for writing.
-    CreateDirectoryW((game.path() + L"\\user\\LumivexTest.system.dat").c_str(), nullptr);
+    std::string systemData = "user\\" + testClassName() + ".system.dat";
+    CreateDirectoryW((game.path() + L"\\" + std::wstring(systemData.begin(), systemData.end())).c_str(), nullptr);
     game.writeFile(L"Lumivex.ini", ini("USER_FOLDER=user\r\n"));
     RunOptions refuse;
     refuse.answer = 7; // No: do not try to start the helper again
@@ -322,7 +323,8 @@ TEST(Startup, ANormalEndLeavesOnlyTheGamesFiles)
     EXPECT_EQ(added, std::vector<std::string> { "trace.txt" });
     EXPECT_EQ(now.size(), was.size() + 1);
     EXPECT_FALSE(game.exists(L"user\\__dummy.write.check__"));
-    EXPECT_FALSE(game.exists(L"user\\LumivexTest.system.dat"));
+    std::string systemData = "user\\" + testClassName() + ".system.dat";
+    EXPECT_FALSE(game.exists(std::wstring(systemData.begin(), systemData.end())));
     // A new screen aspect drops the old window size from the file.
     std::string config = game.readBytes(L"user\\config.rnf");
     EXPECT_EQ(config.find("NEW_SAR"), std::string::npos) << config;
@@ -339,13 +341,16 @@ class RunningCopy {
 public:
     RunningCopy()
     {
-        m_event = CreateEventW(nullptr, TRUE, TRUE, L"LumivexTest");
+        std::string name = testClassName();
+        std::wstring eventName(name.begin(), name.end());
+        std::wstring className = eventName + L".wndclass";
+        m_event = CreateEventW(nullptr, TRUE, TRUE, eventName.c_str());
         WNDCLASSW record = {};
         record.lpfnWndProc = &RunningCopy::procedure;
         record.hInstance = GetModuleHandleW(nullptr);
-        record.lpszClassName = L"LumivexTest.wndclass";
+        record.lpszClassName = className.c_str();
         RegisterClassW(&record);
-        m_window = CreateWindowExW(0, L"LumivexTest.wndclass", L"Lumivex Test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+        m_window = CreateWindowExW(0, className.c_str(), L"Lumivex Test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         s_received.clear();
     }
@@ -405,7 +410,8 @@ TEST(Startup, TheRunningCopyTakesTheSceneFromTheClipboard)
     HWND window = nullptr;
     for (int i = 0; i < 300 && !window; ++i) {
         Sleep(100);
-        window = FindWindowW(L"LumivexTest.wndclass", L"Lumivex Test");
+        std::string className = testClassName() + ".wndclass";
+        window = FindWindowW(std::wstring(className.begin(), className.end()).c_str(), L"Lumivex Test");
     }
     ASSERT_NE(window, nullptr);
     // The editor leaves the scene's name on the clipboard, then starts a copy.

@@ -12,6 +12,10 @@ struct GameRun {
     std::string messages; // one UTF-8 line per message box: caption, text, style
 };
 
+// The window class name ("CLASS") a test's game uses: one of its own, since
+// a game runs once per class name and tests run side by side.
+std::string testClassName();
+
 // How the executable is started.
 struct RunOptions {
     std::wstring executable = L"Lumivex.exe";

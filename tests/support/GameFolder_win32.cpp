@@ -51,6 +51,11 @@ void removeFolder(const std::wstring& path)
 
 } // namespace
 
+std::string testClassName()
+{
+    return "LumivexTest" + std::to_string(GetCurrentProcessId());
+}
+
 GameFolder::GameFolder()
 {
     static LONG counter = 0;
