@@ -77,6 +77,9 @@ bool UxRnf::load(const char* path)
     if (m_path.isEmpty() || !FCPath::exists(m_path.text()) || FCPath::hasAttributes(m_path.text(), FCPath::kFolder))
         return false;
 
+    // Until the pairs are read, writing them back would destroy a file that
+    // is only unreadable for the moment (locked, say), or too large.
+    m_flags |= kUnreadable;
     FCString text;
     bool loaded = false;
     try {
@@ -84,12 +87,8 @@ bool UxRnf::load(const char* path)
     } catch (const Diagnostic&) {
         // Cancelled after FCFile's Retry/Cancel box.
     }
-    if (!loaded) {
-        // Writing the empty set back would destroy a file that is only
-        // unreadable for the moment (locked, say).
-        m_flags |= kUnreadable;
+    if (!loaded)
         return false;
-    }
 
     int32_t type = 0;
     uint32_t seed = 0;
@@ -111,6 +110,7 @@ bool UxRnf::load(const char* path)
         text.replaceAll(name.text(), variable.text());
     }
     parse(text, m_pairs);
+    m_flags &= ~kUnreadable;
     return true;
 }
 
