@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "foundation/FCFile.h"
+#include "image/FCMcg.h"
 #include "image/ImageResource.h"
 #include "image/McgWriter.h"
 #include "image/SurfaceLoad.h"
@@ -49,7 +50,41 @@ struct Sample {
     }
 };
 
+// Slot of a virtual member of FCMcg relative to slot 1 (the GNU ABI keeps
+// 1 + the byte offset in the table in a member function pointer).
+template <typename Member> ptrdiff_t mcgSlotFrom1(Member member)
+{
+    uintptr_t rawSlot = 0, first = 0;
+    std::memcpy(&rawSlot, &member, sizeof rawSlot);
+    auto slot1 = &FCMcg::attach;
+    std::memcpy(&first, &slot1, sizeof first);
+    return 1 + static_cast<ptrdiff_t>(rawSlot - first) / static_cast<ptrdiff_t>(sizeof(void*));
+}
+
 } // namespace
+
+TEST(McgSurface, CgMembersAndSlotsInContractOrder)
+{
+    FCMcg mcg;
+    EXPECT_EQ(offsetIn(mcg, &mcg.file), 4u);
+    EXPECT_EQ(offsetIn(mcg, &mcg.start), 8u);
+    EXPECT_EQ(offsetIn(mcg, &mcg.end), 12u);
+    EXPECT_EQ(sizeof(FCMcg), 16u);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::isReadable), 2);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::checkSignature), 3);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::decodeAll), 4);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::decodeMemory), 5);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::readIndexAlpha), 6);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::colourCount), 7);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::readPalette), 8);
+    EXPECT_EQ(mcgSlotFrom1(&FCMcg::writePalette), 9);
+    UxCgSurface cg;
+    EXPECT_EQ(offsetIn(cg, &cg.bits), 4u);
+    EXPECT_EQ(offsetIn(cg, &cg.width), 8u);
+    EXPECT_EQ(offsetIn(cg, &cg.height), 12u);
+    EXPECT_EQ(offsetIn(cg, &cg.palette), 16u);
+    EXPECT_EQ(offsetIn(cg, &cg.format), 16u + 4 + 1024);
+}
 
 TEST(McgSurface, KeyedFileWithMaskBecomesPixelsAndAlpha)
 {
