@@ -24,9 +24,23 @@ constexpr int32_t kNone = -1;
 
 } // namespace
 
+// The ring, runs and chains are reset by every compression; decoding uses
+// none of them, so they are left untouched here.
 UxCompressLzss2::UxCompressLzss2()
+    : m_emitted(0)
+    , m_previousRun(0)
+    , m_pendingBits(0)
+    , m_pendingCount(0)
+    , m_groupFill(1)
+    , m_codeCount(0)
+    , m_matchLength(0)
+    , m_matchDistance(0)
+    , m_inputRemaining(0)
+    , m_outputRemaining(0)
+    , m_input(nullptr)
+    , m_output(nullptr)
+    , m_failed(false)
 {
-    reset();
 }
 
 UxCompressLzss2::~UxCompressLzss2() = default;

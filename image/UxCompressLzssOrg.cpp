@@ -52,8 +52,9 @@ UxCompressLzssOrg::UxCompressLzssOrg()
     , m_matchPosition(0)
     , m_matchLength(0)
 {
-    resetTree();
-    std::memset(m_text, 0, sizeof m_text);
+    // The window and the tree are reset by every compression and by the
+    // decoders that use them; left untouched here, a codec made for one
+    // image costs no more than its allocation.
 }
 
 UxCompressLzssOrg::~UxCompressLzssOrg() = default;
