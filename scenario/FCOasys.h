@@ -37,7 +37,33 @@ public:
     static constexpr unsigned kMessageCloseConfirmed = 1123;
     static constexpr unsigned kMessageStop = 1124;
     static constexpr unsigned kMessageDestroyWindow = 1126;
+    static constexpr unsigned kMessageDestroyAllWindows = 1127;
+    static constexpr unsigned kMessageSetCursor = 1128;
+    static constexpr unsigned kMessageActivateApp = 1129;
+    static constexpr unsigned kMessageActivationChanged = 1130;
+    static constexpr unsigned kMessageStartWaiting = 1134;
+    static constexpr unsigned kMessageInput = 1135;
+    static constexpr unsigned kMessageRestoreFocus = 1136;
     static constexpr unsigned kMessageScenarioEnded = 1213;
+    // The developer monitor's messages to the top window.
+    static constexpr unsigned kMonitorAttach = 1861;
+    static constexpr unsigned kMonitorDetach = 1862;
+    static constexpr unsigned kMonitorSendRegisters = 1863;
+    static constexpr unsigned kMonitorSendSystemRegisters = 1864;
+    static constexpr unsigned kMonitorSendString = 1865;
+    static constexpr unsigned kMonitorSetRegister = 1866;
+    static constexpr unsigned kMonitorSetSystemRegister = 1867;
+    static constexpr unsigned kMonitorSendEntry = 1869;
+    // Asks the owner window whether the game may close (wParam kMayCloseQuery).
+    static constexpr unsigned kMessageMayClose = 0x8001;
+    static constexpr uint32_t kMayCloseQuery = 0x12345678;
+    // Input codes besides keys: a left click, a right click, the wheel.
+    static constexpr int32_t kInputLeftClick = 1;
+    static constexpr int32_t kInputRightClick = 2;
+    static constexpr int32_t kInputWheelDown = 0xFFF1;
+    static constexpr int32_t kInputWheelUp = 0xFFF2;
+    // waitInput's answer when the time ran out.
+    static constexpr int32_t kInputTimedOut = 258;
     static constexpr unsigned kMinStackKilobytes = 2048;
     static constexpr unsigned kMaxStackKilobytes = 32768;
     static constexpr uint32_t kRunEnded = 0;
@@ -63,8 +89,22 @@ public:
     FCScenarioEntry resolve(const char* entryName, const char* moduleName);
     // "SS_SCENARIO" kilobytes, clamped to 2 MB to 32 MB.
     void setStackKilobytes(uint32_t kilobytes);
+    // Waits for the player on the scenario thread: a click or a key ends the
+    // wait with its code. Mode 1 is the click wait: left click, Enter and
+    // Space give 13, right click and Escape 27, the wheel its codes, other
+    // keys nothing; in every other mode each key but Shift and Ctrl gives
+    // its key code (a left click 1, a right click 2). The time-out is in
+    // tenths of a second (-1: none), or in milliseconds with raw set; 258
+    // when it runs out, -1 when the wait fails. A stop request throws
+    // ExitScenarioException.
+    int32_t waitInput(int32_t timeout, int32_t mode, int32_t raw);
     // Asks the window thread to destroy every scenario window of a kind.
     void destroyScenarioWindows(int32_t kind);
+    // The hooked top-level window procedure's own messages (input while a
+    // wait is pending, the close command, focus, activation); false for those
+    // it passes on to the window's own procedure.
+    bool handleTopWindowMessage(
+        FCWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result);
     // The top-level window's own procedure, which the hooked one forwards to.
     void* previousProcedure() const { return m_previousProcedure; }
 
@@ -102,6 +142,14 @@ private:
     static unsigned LUMIVEX_STDCALL windowThreadMain(void* manager);
     uint32_t runScenario();
     void runWindowThread();
+    // The window thread's part in an input wait: one input for it.
+    void takeInput(int32_t code, int32_t data);
+    void endWait(int32_t code, int32_t data);
+    void askToClose(FCWindowHandle window);
+    void postToWindowThread(unsigned message, uintptr_t wParam, intptr_t lParam);
+    bool handleWindowThreadMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
+    void destroyAllScenarioWindows();
+    void serveMonitor(FCWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
     void hookTopWindow();
     void unhookTopWindow();
     // The hooked top-level window procedure forwards to this one.

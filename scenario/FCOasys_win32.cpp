@@ -8,6 +8,7 @@
 #include "foundation/UxMessageBox.h"
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
+#include "window/FCCursor.h"
 
 static_assert(sizeof(SYSTEM_INFO) == sizeof(FCOasys::systemInformation));
 
@@ -33,10 +34,39 @@ LRESULT CALLBACK hookedTopWindowProc(HWND window, UINT message, WPARAM wParam, L
     WNDPROC previous = manager ? reinterpret_cast<WNDPROC>(manager->previousProcedure()) : nullptr;
     if (!previous)
         return DefWindowProcW(window, message, wParam, lParam);
-    // Input, activation and the close command are turned into answers for the
-    // scenario's input waits here once the window thread serves them; until
-    // then every message goes on to the window's own procedure.
+    intptr_t result = 0;
+    if (manager->handleTopWindowMessage(reinterpret_cast<FCWindowHandle>(window), message, wParam, lParam, result))
+        return result;
+    if (message == WM_NCACTIVATE)
+        wParam = manager->active ? TRUE : FALSE;
     return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+// The application's active state as the top window last heard it.
+std::atomic<int32_t> g_applicationActive { 1 };
+
+bool isKeyboardOrMouse(UINT message)
+{
+    return (message >= WM_KEYFIRST && message <= 0x108) || (message >= WM_MOUSEFIRST && message <= 0x20D);
+}
+
+// The monitor's record of a block of integer registers.
+void sendRegisters(HWND from, HWND monitor, uint32_t kind, const FCReg& registers)
+{
+    COPYDATASTRUCT data = {};
+    data.dwData = kind + static_cast<uint32_t>(registers.count);
+    data.cbData = static_cast<DWORD>(registers.count) * 4;
+    data.lpData = registers.elements;
+    SendMessageW(monitor, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&data));
+}
+
+void sendText(HWND from, HWND monitor, uint32_t kind, const FCString& text)
+{
+    COPYDATASTRUCT data = {};
+    data.dwData = kind;
+    data.cbData = static_cast<DWORD>(text.length()) + 1;
+    data.lpData = const_cast<char*>(text.text());
+    SendMessageW(monitor, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&data));
 }
 } // namespace
 
@@ -188,8 +218,36 @@ void FCOasys::runWindowThread()
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!message.hwnd && message.message == kMessageStop)
+        // Input that arrives while EXIT_ENTRY or EXCEPTION_ENTRY runs goes nowhere.
+        if (exiting && isKeyboardOrMouse(message.message))
+            continue;
+        if (!message.hwnd && message.message == kMessageStop) {
+            destroyAllScenarioWindows();
             break;
+        }
+        if (!message.hwnd && handleWindowThreadMessage(message.message, message.wParam, message.lParam))
+            continue;
+        if (message.hwnd && waiting) {
+            switch (message.message) {
+            case WM_KEYDOWN:
+                postToWindowThread(kMessageInput, message.wParam, message.lParam);
+                break;
+            case WM_LBUTTONDOWN:
+                if (waitMode == 1)
+                    postToWindowThread(kMessageInput, 13, 0);
+                else
+                    postToWindowThread(kMessageInput, kInputLeftClick, message.lParam);
+                break;
+            case WM_RBUTTONUP:
+                if (waitMode == 1)
+                    postToWindowThread(kMessageInput, 27, 0);
+                else
+                    postToWindowThread(kMessageInput, kInputRightClick, message.lParam);
+                break;
+            default:
+                break;
+            }
+        }
         if (!message.hwnd && message.message == kMessageDestroyWindow) {
             auto* window = reinterpret_cast<FCVWin*>(message.lParam);
             {
@@ -244,6 +302,7 @@ uint32_t FCOasys::runScenario()
     auto* resident = new FCDll;
     auto* state = new FCScenario(this);
     state->residentModule = resident;
+    scenario = state;
     resident->load(residentModuleName.isEmpty() ? "resident.dll" : residentModuleName.text());
 
     uint32_t result = kRunEnded;
@@ -295,4 +354,263 @@ uint32_t FCOasys::runScenario()
     delete resident;
     PostMessageW(reinterpret_cast<HWND>(owner.handle), kMessageScenarioEnded, 0, 0);
     return result;
+}
+
+// --- Input waits ---
+
+int32_t FCOasys::waitInput(int32_t timeout, int32_t mode, int32_t raw)
+{
+    while (busy)
+        Sleep(100);
+    input.wait(INFINITE);
+    input.reset();
+    waitMode = mode;
+    waiting = 1;
+    DWORD milliseconds = timeout == -1 ? INFINITE
+        : raw                          ? static_cast<DWORD>(timeout)
+                                       : static_cast<DWORD>(timeout) * 100;
+    HANDLE events[2] = { stop.handle, input.handle };
+    switch (WaitForMultipleObjects(2, events, FALSE, milliseconds)) {
+    case WAIT_OBJECT_0:
+        waiting = 0;
+        input.set();
+        throw ExitScenarioException();
+    case WAIT_OBJECT_0 + 1:
+        return inputCode;
+    case WAIT_TIMEOUT:
+        waiting = 0;
+        input.set();
+        return kInputTimedOut;
+    default:
+        return -1;
+    }
+}
+
+void FCOasys::endWait(int32_t code, int32_t data)
+{
+    inputCode = code;
+    inputData = data;
+    waiting = 0;
+    input.set();
+}
+
+void FCOasys::takeInput(int32_t code, int32_t data)
+{
+    if (!waiting || exiting)
+        return;
+    if (waitMode == 1) {
+        if (code == kInputLeftClick || code == 13 || code == 32)
+            endWait(13, 0);
+        else if (code == kInputRightClick || code == 27)
+            endWait(27, 0);
+        else if (code == kInputWheelDown || code == kInputWheelUp)
+            endWait(code, 0);
+        return;
+    }
+    // Shift and Ctrl only modify other keys.
+    if (code == VK_SHIFT || code == VK_CONTROL)
+        return;
+    endWait(code, data);
+}
+
+void FCOasys::postToWindowThread(unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    PostThreadMessageW(windowThread.id, message, wParam, lParam);
+}
+
+// --- The window thread's own messages ---
+
+void FCOasys::destroyAllScenarioWindows()
+{
+    FCLock lock(&windowLock);
+    FCXListIterator<FCVWin> each(&windows);
+    while (FCVWin* window = each.next())
+        delete window;
+    windows.clear();
+}
+
+bool FCOasys::handleWindowThreadMessage(unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    switch (message) {
+    case kMessageDestroyAllWindows:
+        destroyAllScenarioWindows();
+        return true;
+    case kMessageSetCursor:
+        if (auto* cursor = reinterpret_cast<FCCursor*>(wParam))
+            SetCursor(cursor->handle);
+        return true;
+    case kMessageActivateApp:
+        PostMessageW(reinterpret_cast<HWND>(topWindow), WM_ACTIVATEAPP, wParam, lParam);
+        return true;
+    case kMessageActivationChanged: {
+        FCLock lock(&windowLock);
+        FCXListIterator<FCVWin> each(&windows);
+        while (FCVWin* window = each.next()) {
+            if (window->kind() == 6 && window->isLive())
+                PostMessageW(reinterpret_cast<HWND>(window->handle), WM_NCACTIVATE, wParam, 0);
+        }
+        return true;
+    }
+    case kMessageStartWaiting:
+        waiting = 1;
+        return true;
+    case kMessageInput:
+        takeInput(static_cast<int32_t>(wParam), static_cast<int32_t>(lParam));
+        return true;
+    case kMessageRestoreFocus:
+        if (focusWindow && focusWindow->isLive() && GetFocus() != reinterpret_cast<HWND>(focusWindow->handle))
+            SetFocus(reinterpret_cast<HWND>(focusWindow->handle));
+        return true;
+    default:
+        return false;
+    }
+}
+
+// --- The hooked top-level window ---
+
+void FCOasys::askToClose(FCWindowHandle window)
+{
+    HWND top = reinterpret_cast<HWND>(window);
+    if (closeQuestion[0]) {
+        LRESULT answer = SendMessageW(reinterpret_cast<HWND>(owner.handle), kMessageMayClose, kMayCloseQuery, 0);
+        if (answer != UxMessageBox::kIdYes && answer != UxMessageBox::kIdNo && answer != UxMessageBox::kIdOk
+            && answer != UxMessageBox::kIdCancel) {
+            answer = UxMessageBox::show(window, closeQuestion, "scenario manager",
+                UxMessageBox::kYesNo | UxMessageBox::kIconExclamation | UxMessageBox::kTaskModal
+                    | UxMessageBox::kSetForeground);
+        }
+        if (answer != UxMessageBox::kIdYes)
+            return;
+    }
+    if (IsIconic(top))
+        ShowWindow(top, SW_RESTORE);
+    PostMessageW(reinterpret_cast<HWND>(owner.handle), kMessageCloseConfirmed, 0, 0);
+    stop.set();
+}
+
+bool FCOasys::handleTopWindowMessage(
+    FCWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam, intptr_t& result)
+{
+    HWND top = reinterpret_cast<HWND>(window);
+    if (waiting && !exiting) {
+        switch (message) {
+        case WM_LBUTTONDOWN:
+            postToWindowThread(kMessageInput, kInputLeftClick, 0);
+            break;
+        case WM_KEYDOWN:
+            postToWindowThread(kMessageInput, wParam, lParam);
+            break;
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_F10) {
+                postToWindowThread(kMessageInput, wParam, lParam);
+                result = 0;
+                return true;
+            }
+            break;
+        case WM_MOUSEWHEEL:
+            postToWindowThread(kMessageInput, GET_WHEEL_DELTA_WPARAM(wParam) < 0 ? kInputWheelDown : kInputWheelUp, 0);
+            break;
+        default:
+            break;
+        }
+    }
+    switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            askToClose(window);
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_SETFOCUS:
+        if (focusWindow && focusWindow->handle != window)
+            postToWindowThread(kMessageRestoreFocus, 0, 0);
+        return false;
+    case WM_ACTIVATEAPP: {
+        DWORD otherThread = static_cast<DWORD>(lParam);
+        if (otherThread != windowThread.id && otherThread != scenarioThread.id) {
+            int32_t nowActive = wParam ? 1 : 0;
+            postToWindowThread(kMessageActivationChanged, nowActive, 0);
+            g_applicationActive = nowActive;
+            active = nowActive;
+            PostMessageW(top, WM_NCACTIVATE, nowActive, 0);
+        }
+        return false;
+    }
+    case kMonitorAttach:
+        monitor = reinterpret_cast<FCWindowHandle>(wParam);
+        result = reinterpret_cast<intptr_t>(top);
+        return true;
+    case kMonitorDetach:
+        monitor = nullptr;
+        result = 0;
+        return true;
+    case kMonitorSendRegisters:
+    case kMonitorSendSystemRegisters:
+    case kMonitorSendString:
+    case kMonitorSetRegister:
+    case kMonitorSetSystemRegister:
+    case kMonitorSendEntry:
+        serveMonitor(window, message, wParam, lParam);
+        result = 0;
+        return true;
+    case WM_COPYDATA: {
+        HWND from = reinterpret_cast<HWND>(wParam);
+        auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (!monitor || from != reinterpret_cast<HWND>(monitor) || !data)
+            return false;
+        FCScenario* state = scenario;
+        uint32_t index = static_cast<uint32_t>(data->dwData) & 0xFFFFFF;
+        if (state && index < static_cast<uint32_t>(state->stringRegisters.count)) {
+            // The text as sent, cut at its terminator or its size.
+            const char* text = static_cast<const char*>(data->lpData);
+            size_t length = text ? strnlen(text, data->cbData) : 0;
+            FCString value;
+            value.assign(text ? text : "", static_cast<int32_t>(length), FCString::kDefaultBlockSize);
+            state->stringRegisters.elements[index] = value;
+        }
+        result = 1;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void FCOasys::serveMonitor(FCWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    HWND top = reinterpret_cast<HWND>(window);
+    HWND attached = reinterpret_cast<HWND>(monitor);
+    FCScenario* state = scenario;
+    if (!state)
+        return;
+    uint32_t index = static_cast<uint32_t>(wParam);
+    switch (message) {
+    case kMonitorSendRegisters:
+        if (attached)
+            sendRegisters(top, attached, 0x1000000, state->registers);
+        break;
+    case kMonitorSendSystemRegisters:
+        if (attached)
+            sendRegisters(top, attached, 0x2000000, state->systemRegisters);
+        break;
+    case kMonitorSendString:
+        if (attached && index < static_cast<uint32_t>(state->stringRegisters.count))
+            sendText(top, attached, 0x3000000 + index, state->stringRegisters.elements[index]);
+        break;
+    case kMonitorSetRegister:
+        if (index < static_cast<uint32_t>(state->registers.count))
+            state->registers.elements[index] = static_cast<int32_t>(lParam);
+        break;
+    case kMonitorSetSystemRegister:
+        if (index < static_cast<uint32_t>(state->systemRegisters.count))
+            state->setSystemRegister(static_cast<int32_t>(index), static_cast<int32_t>(lParam), true);
+        break;
+    case kMonitorSendEntry:
+        if (attached)
+            sendText(top, attached, 0x4000000, state->nextEntry);
+        break;
+    default:
+        break;
+    }
 }

@@ -27,6 +27,9 @@ public:
     void onCreated() override;
     FCLResult onUserMessage(uint32_t message, FCWParam wParam, FCLParam lParam) override;
     FCLResult onDestroy(FCWParam wParam, FCLParam lParam) override;
+    // Clicks on the picture answer a pending input wait.
+    FCLResult onLButtonDown(FCWParam wParam, FCLParam lParam) override;
+    FCLResult onRButtonUp(FCWParam wParam, FCLParam lParam) override;
 
     // Whether a scenario is still running.
     bool running() const;
@@ -39,5 +42,6 @@ public:
 
 private:
     void startScenario();
+    void forwardClick(int32_t clickCode, int32_t clickWaitCode, FCLParam lParam);
     void endScenario();
 };

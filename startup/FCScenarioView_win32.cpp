@@ -114,3 +114,25 @@ FCLResult FCScenarioView::onDestroy(FCWParam wParam, FCLParam lParam)
     endScenario();
     return FCChildWindow::onDestroy(wParam, lParam);
 }
+
+void FCScenarioView::forwardClick(int32_t clickCode, int32_t clickWaitCode, FCLParam lParam)
+{
+    if (!manager || !manager->waiting || manager->exiting)
+        return;
+    if (manager->waitMode == 1)
+        PostThreadMessageW(manager->windowThread.id, FCOasys::kMessageInput, clickWaitCode, 0);
+    else
+        PostThreadMessageW(manager->windowThread.id, FCOasys::kMessageInput, clickCode, lParam);
+}
+
+FCLResult FCScenarioView::onLButtonDown(FCWParam wParam, FCLParam lParam)
+{
+    forwardClick(FCOasys::kInputLeftClick, 13, lParam);
+    return FCChildWindow::onLButtonDown(wParam, lParam);
+}
+
+FCLResult FCScenarioView::onRButtonUp(FCWParam wParam, FCLParam lParam)
+{
+    forwardClick(FCOasys::kInputRightClick, 27, lParam);
+    return FCChildWindow::onRButtonUp(wParam, lParam);
+}

@@ -2,12 +2,14 @@
 // runs next; an empty name ends the game.
 #include <windows.h>
 
+#include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
 
 LUMIVEX_SCENARIO_ENTRY(opening)
 {
-    // The title stays on screen for a moment before the story moves on.
-    Sleep(2500);
+    // The title stays on screen until the player clicks or presses a key
+    // (at most five seconds, so an unattended run still ends).
+    scenario->manager->waitInput(50, 1, 0);
     scenario->nextEntry = "ending";
 }
 

@@ -89,3 +89,48 @@ LUMIVEX_SCENARIO_ENTRY(linger)
         traceLine("scene", gameText(window->sceneName.text()));
     scenario->nextEntry = "";
 }
+
+// Input waits: "wait <i>" before each wait, "code <code>" after it.
+namespace {
+void traceWaits(FCScenario* scenario, int32_t mode, int32_t count)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        traceLine("wait", std::to_string(i));
+        int32_t code = scenario->manager->waitInput(-1, mode, 0);
+        traceLine("code", std::to_string(code));
+    }
+}
+} // namespace
+
+LUMIVEX_SCENARIO_ENTRY(waitClicks)
+{
+    traceWaits(scenario, 1, 3);
+    scenario->nextEntry = "";
+}
+
+LUMIVEX_SCENARIO_ENTRY(waitKeys)
+{
+    traceWaits(scenario, 0, 2);
+    scenario->nextEntry = "";
+}
+
+// Time-outs: 5 tenths, then 5 raw milliseconds, each with its duration.
+LUMIVEX_SCENARIO_ENTRY(waitTimeouts)
+{
+    DWORD start = GetTickCount();
+    int32_t code = scenario->manager->waitInput(5, 0, 0);
+    traceLine("tenths", std::to_string(code) + " " + std::to_string(GetTickCount() - start));
+    start = GetTickCount();
+    code = scenario->manager->waitInput(5, 0, 1);
+    traceLine("raw", std::to_string(code) + " " + std::to_string(GetTickCount() - start));
+    scenario->nextEntry = "";
+}
+
+// Waits until the game is closed.
+LUMIVEX_SCENARIO_ENTRY(waitForever)
+{
+    trace("wait 0");
+    int32_t code = scenario->manager->waitInput(-1, 1, 0);
+    traceLine("code", std::to_string(code));
+    scenario->nextEntry = "";
+}

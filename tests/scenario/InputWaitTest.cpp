@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/GameFolder.h"
+
+// Input waits of a running game, the input coming as the window system
+// delivers it: posted to the game's top window and to its picture.
+namespace {
+
+std::string ini(const char* entry, const std::string& extra = "")
+{
+    return "[setting]\r\nCLASS=" + testClassName()
+        + "\r\nTITLE=Lumivex Test\r\n[release]\r\nscenario=story.dll\r\nentry=" + entry + "\r\n" + extra;
+}
+
+// A game started in the background, driven by the test.
+class RunningGame {
+public:
+    RunningGame(GameFolder& game, const RunOptions& options = RunOptions())
+        : m_game(game)
+        , m_process(game.start(options))
+    {
+        std::string name = testClassName() + ".wndclass";
+        std::wstring className(name.begin(), name.end());
+        for (int i = 0; i < 300 && !m_top; ++i) {
+            Sleep(100);
+            m_top = FindWindowW(className.c_str(), L"Lumivex Test");
+        }
+        m_view = m_top ? FindWindowExW(m_top, nullptr, L"FCScenarioView", nullptr) : nullptr;
+    }
+    ~RunningGame()
+    {
+        if (m_process)
+            m_game.finish(m_process, 100);
+    }
+
+    HWND top() const { return m_top; }
+    HWND view() const { return m_view; }
+
+    // Waits until the trace holds the line (at most 20 s), then a little
+    // more, so the wait that the line announces has begun.
+    bool reached(const std::string& line)
+    {
+        for (int i = 0; i < 200; ++i) {
+            if (("\n" + m_game.readBytes(L"trace.txt")).find("\n" + line + "\n") != std::string::npos) {
+                Sleep(300);
+                return true;
+            }
+            Sleep(100);
+        }
+        return false;
+    }
+
+    GameRun finish()
+    {
+        void* process = m_process;
+        m_process = nullptr;
+        return m_game.finish(process, 30000);
+    }
+
+private:
+    GameFolder& m_game;
+    void* m_process;
+    HWND m_top = nullptr;
+    HWND m_view = nullptr;
+};
+
+std::string stripped(std::string text)
+{
+    std::string out;
+    for (char c : text)
+        if (c != '\r')
+            out += c;
+    return out;
+}
+
+} // namespace
+
+TEST(InputWait, ClickWaitsTakeClicksEnterSpaceAndEscape)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("waitClicks"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr);
+    ASSERT_NE(game.view(), nullptr);
+
+    ASSERT_TRUE(game.reached("wait 0"));
+    PostMessageW(game.view(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    PostMessageW(game.view(), WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
+    ASSERT_TRUE(game.reached("wait 1"));
+    // A letter does not answer a click wait; the space key does.
+    PostMessageW(game.top(), WM_KEYDOWN, 'A', 0x1E0001);
+    PostMessageW(game.top(), WM_KEYDOWN, VK_SPACE, 0x390001);
+    ASSERT_TRUE(game.reached("wait 2"));
+    PostMessageW(game.view(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 30));
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\ncode 27\nwait 1\ncode 13\nwait 2\ncode 13\nEXIT\n");
+    EXPECT_EQ(run.messages, "");
+}
+
+TEST(InputWait, KeyWaitsTakeEveryKeyButShiftAndTheWheel)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("waitKeys"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr);
+    ASSERT_TRUE(game.reached("wait 0"));
+    PostMessageW(game.top(), WM_KEYDOWN, VK_SHIFT, 0x2A0001);
+    PostMessageW(game.top(), WM_KEYDOWN, VK_CONTROL, 0x1D0001);
+    PostMessageW(game.top(), WM_KEYDOWN, 'A', 0x1E0001);
+    ASSERT_TRUE(game.reached("wait 1"));
+    PostMessageW(game.top(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(100, 100));
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\ncode 65\nwait 1\ncode 65521\nEXIT\n");
+}
+
+TEST(InputWait, TimeOutsInTenthsAndInMilliseconds)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("waitTimeouts"));
+    GameRun run = folder.run();
+    ASSERT_TRUE(run.finished);
+    // Lower bounds only (a tick of the clock may be missing): 5 tenths wait
+    // at least 500 ms, 5 raw milliseconds far less than that.
+    int tenthsCode = 0, tenthsMs = 0, rawCode = 0, rawMs = 0;
+    ASSERT_EQ(std::sscanf(
+                  run.trace.c_str(), "INIT (null)\ntenths %d %d\nraw %d %d", &tenthsCode, &tenthsMs, &rawCode, &rawMs),
+        4)
+        << run.trace;
+    EXPECT_EQ(tenthsCode, 258);
+    EXPECT_GE(tenthsMs, 484);
+    EXPECT_EQ(rawCode, 258);
+    EXPECT_LT(rawMs, 480);
+}
+
+TEST(InputWait, TheCloseQuestionAnsweredYesEndsTheRun)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("waitForever"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr);
+    ASSERT_TRUE(game.reached("wait 0"));
+    PostMessageW(game.top(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    // The stop ends the wait through EXCEPTION_ENTRY and EXIT_ENTRY, and
+    // shows nothing beyond the question.
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nEXCEPTION\nEXIT\n");
+    EXPECT_EQ(stripped(run.messages),
+        "scenario manager\tゲームを強制終了します。よろしいですか？\t" + std::to_string(0x4 | 0x30 | 0x2000 | 0x10000)
+            + "\n");
+}
+
+TEST(InputWait, TheCloseQuestionAnsweredNoKeepsPlaying)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("waitForever"));
+    RunOptions no;
+    no.answer = 7;
+    RunningGame game(folder, no);
+    ASSERT_NE(game.top(), nullptr);
+    ASSERT_TRUE(game.reached("wait 0"));
+    PostMessageW(game.top(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    Sleep(500);
+    PostMessageW(game.top(), WM_KEYDOWN, VK_RETURN, 0x1C0001);
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\ncode 13\nEXIT\n");
+    EXPECT_NE(run.messages.find("scenario manager"), std::string::npos);
+}
+
+TEST(InputWait, NoAbortCheckClosesWithoutAQuestion)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("waitForever", "[option]\r\nNoAbortCheck=1\r\n"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr);
+    ASSERT_TRUE(game.reached("wait 0"));
+    PostMessageW(game.top(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nEXCEPTION\nEXIT\n");
+    EXPECT_EQ(run.messages, "");
+}
