@@ -189,3 +189,75 @@ TEST(InputWait, NoAbortCheckClosesWithoutAQuestion)
     EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nEXCEPTION\nEXIT\n");
     EXPECT_EQ(run.messages, "");
 }
+
+namespace {
+
+// Runs the developer monitor (beside the test executable) with arguments;
+// its exit code, or -1 when it did not run.
+int runMonitor(const std::wstring& arguments)
+{
+    wchar_t self[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring folder(self, length);
+    folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
+    std::wstring program = folder + L"lvmonitor.exe";
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process {};
+    if (!CreateProcessW(
+            program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+std::wstring wide(const std::string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+} // namespace
+
+TEST(DeveloperMonitor, ReadsAndWritesEveryRegisterKind)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("monitorTarget"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr);
+    ASSERT_TRUE(game.reached("wait 0"));
+    std::wstring gameClass = wide(testClassName());
+
+    std::wstring dumpFile = folder.path() + L"\\dump.txt";
+    ASSERT_EQ(runMonitor(gameClass + L" --dump --out \"" + dumpFile + L"\""), 0);
+    std::string dump = stripped(folder.readBytes(L"dump.txt"));
+    EXPECT_NE(dump.find("entry monitorTarget\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("int 3 42\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("int 15 0\n"), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("int 16 "), std::string::npos) << dump;
+    EXPECT_NE(dump.find("system 2 0\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("string 1 hello\n"), std::string::npos) << dump;
+    EXPECT_NE(dump.find("string 15 \n"), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("string 16 "), std::string::npos) << dump;
+
+    EXPECT_FALSE(folder.exists(L"TestGame.system.dat"));
+    ASSERT_EQ(runMonitor(gameClass + L" --set-int 3 99"), 0);
+    ASSERT_EQ(runMonitor(gameClass + L" --set-string 2 world"), 0);
+    ASSERT_EQ(runMonitor(gameClass + L" --set-system 1 7"), 0);
+    // A system register written from the monitor is saved at once.
+    EXPECT_TRUE(folder.exists(L"TestGame.system.dat"));
+    // Indexes outside the files are ignored.
+    ASSERT_EQ(runMonitor(gameClass + L" --set-int 99 1"), 0);
+
+    PostMessageW(game.top(), WM_KEYDOWN, VK_SPACE, 0x390001);
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nafter 99 world 7\nEXIT\n");
+    EXPECT_EQ(run.messages, "");
+
+    EXPECT_EQ(runMonitor(L"NoSuchGameClass --dump"), 1);
+}

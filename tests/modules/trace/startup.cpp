@@ -134,3 +134,17 @@ LUMIVEX_SCENARIO_ENTRY(waitForever)
     traceLine("code", std::to_string(code));
     scenario->nextEntry = "";
 }
+
+// The developer monitor's other end: registers with known values, a wait,
+// then what the monitor wrote.
+LUMIVEX_SCENARIO_ENTRY(monitorTarget)
+{
+    scenario->registers[3] = 42;
+    scenario->stringRegisters[1] = "hello";
+    trace("wait 0");
+    scenario->manager->waitInput(-1, 1, 0);
+    trace(("after " + std::to_string(scenario->registers[3]) + " " + scenario->stringRegisters[2].text() + " "
+        + std::to_string(scenario->systemRegisters[1]))
+              .c_str());
+    scenario->nextEntry = "";
+}
