@@ -109,8 +109,10 @@ std::string GameFolder::readFile(const std::wstring& name) const
 std::string GameFolder::readBytes(const std::wstring& name) const
 {
     std::string content;
-    HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A running game may be appending to the file: reading must not keep it
+    // from opening the file for writing.
+    HANDLE file = CreateFileW((m_path + L"\\" + name).c_str(), GENERIC_READ,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return content;
     char buffer[4096];
