@@ -8,6 +8,7 @@
 #include "foundation/LumivexApi.h"
 #include "scenario/FCDll.h"
 #include "scenario/FCScenario.h"
+#include "scenario/FCWindowRequest.h"
 #include "window/FCVWin.h"
 
 // The view and display settings the main window hands to the manager before
@@ -36,11 +37,13 @@ class LUMIVEX_API FCOasys {
 public:
     static constexpr unsigned kMessageCloseConfirmed = 1123;
     static constexpr unsigned kMessageStop = 1124;
+    static constexpr unsigned kMessageCreateWindow = 1125;
     static constexpr unsigned kMessageDestroyWindow = 1126;
     static constexpr unsigned kMessageDestroyAllWindows = 1127;
     static constexpr unsigned kMessageSetCursor = 1128;
     static constexpr unsigned kMessageActivateApp = 1129;
     static constexpr unsigned kMessageActivationChanged = 1130;
+    static constexpr unsigned kMessagePopupMenu = 1131;
     static constexpr unsigned kMessageStartWaiting = 1134;
     static constexpr unsigned kMessageInput = 1135;
     static constexpr unsigned kMessageRestoreFocus = 1136;
@@ -98,6 +101,19 @@ public:
     // when it runs out, -1 when the wait fails. A stop request throws
     // ExitScenarioException.
     int32_t waitInput(int32_t timeout, int32_t mode, int32_t raw);
+    // Asks the window thread to make a window (scenario thread): waits while
+    // the game is busy or its window minimised, then for the window thread.
+    // The window (also in request.created), listed; null when its kind has
+    // no factory or creation failed. A stop request throws
+    // ExitScenarioException while the game window is minimised.
+    FCVWin* requestWindow(FCWindowRequest& request);
+    // Destroys the listed window of that name (scenario thread).
+    void destroyWindow(const char* name);
+    // Shows a popup menu from the window thread and returns the chosen
+    // command (also in request.command); 0 when dismissed.
+    int32_t trackPopupMenu(FCPopupMenuRequest& request);
+    // The factory that makes windows of a kind; null removes it.
+    static void registerWindowFactory(int32_t kind, FCWindowFactory factory);
     // Asks the window thread to destroy every scenario window of a kind.
     void destroyScenarioWindows(int32_t kind);
     // The hooked top-level window procedure's own messages (input while a
@@ -150,6 +166,9 @@ private:
     bool handleWindowThreadMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
     void destroyAllScenarioWindows();
     void serveMonitor(FCWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    void createRequestedWindow(FCWindowRequest* request);
+    void showPopupMenu(FCPopupMenuRequest* request);
+    void waitUntilFree(uint32_t pollMilliseconds);
     void hookTopWindow();
     void unhookTopWindow();
     // The hooked top-level window procedure forwards to this one.

@@ -3,11 +3,13 @@
 #include <atomic>
 #include <cstring>
 #include <exception>
+#include <new>
 
 #include "foundation/Diagnostic.h"
 #include "foundation/UxMessageBox.h"
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
+#include "window/FCChildWindow.h"
 #include "window/FCCursor.h"
 
 static_assert(sizeof(SYSTEM_INFO) == sizeof(FCOasys::systemInformation));
@@ -40,6 +42,59 @@ LRESULT CALLBACK hookedTopWindowProc(HWND window, UINT message, WPARAM wParam, L
     if (message == WM_NCACTIVATE)
         wParam = manager->active ? TRUE : FALSE;
     return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+// The window factories by kind number.
+constexpr int32_t kFactoryKinds = 64;
+std::atomic<FCWindowFactory> g_factories[kFactoryKinds];
+
+// A child window made from a request: the request's style bits and title
+// on top of the plain child window.
+class RequestedChildWindow : public FCChildWindow {
+public:
+    RequestedChildWindow(FCWindowHandle parentWindow, const FCWindowRequest& request)
+        : FCChildWindow(
+            parentWindow, request.left, request.top, request.right - request.left, request.bottom - request.top)
+        , m_style(request.style)
+        , m_exStyle(request.exStyle)
+        , m_title(request.title ? request.title : "FCChildWindow")
+    {
+    }
+    uint32_t style() override { return FCChildWindow::style() | m_style; }
+    uint32_t exStyle() override { return m_exStyle; }
+    const char* windowTitle() override { return m_title.text(); }
+
+private:
+    uint32_t m_style;
+    uint32_t m_exStyle;
+    FCString m_title;
+};
+
+FCVWin* makeChildWindow(const FCWindowRequest& request, FCOasys& manager)
+{
+    FCWindowHandle parentWindow = request.parent ? request.parent->handle : manager.owner.handle;
+    auto* window = new RequestedChildWindow(parentWindow, request);
+    if (!window->create()) {
+        delete window;
+        return nullptr;
+    }
+    return window;
+}
+
+// The hidden window that owns the window thread's popup menus.
+HWND menuOwner()
+{
+    static thread_local HWND owner = nullptr;
+    if (owner && IsWindow(owner))
+        return owner;
+    WNDCLASSW record = {};
+    record.lpfnWndProc = DefWindowProcW;
+    record.hInstance = GetModuleHandleW(nullptr);
+    record.lpszClassName = L"LumivexMenuOwner";
+    RegisterClassW(&record);
+    owner = CreateWindowExW(
+        WS_EX_TOOLWINDOW, record.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, record.hInstance, nullptr);
+    return owner;
 }
 
 // The application's active state as the top window last heard it.
@@ -249,11 +304,19 @@ void FCOasys::runWindowThread()
             }
         }
         if (!message.hwnd && message.message == kMessageDestroyWindow) {
+            // wParam names the window; without a name lParam is the window itself.
             auto* window = reinterpret_cast<FCVWin*>(message.lParam);
             {
                 FCLock lock(&windowLock);
+                if (const char* name = reinterpret_cast<const char*>(message.wParam)) {
+                    FCVWin key;
+                    key.name = name;
+                    auto* node = windows.findKey(&key);
+                    window = windows.isValidNode(node) ? node->item : nullptr;
+                }
                 // Scenario windows are listed without ownership: the node goes, the window is deleted below.
-                windows.remove(window, 1);
+                if (window)
+                    windows.remove(window, 1);
             }
             delete window;
             requestDone.set();
@@ -451,6 +514,14 @@ bool FCOasys::handleWindowThreadMessage(unsigned message, uintptr_t wParam, intp
         }
         return true;
     }
+    case kMessageCreateWindow:
+        createRequestedWindow(reinterpret_cast<FCWindowRequest*>(lParam));
+        requestDone.set();
+        return true;
+    case kMessagePopupMenu:
+        showPopupMenu(reinterpret_cast<FCPopupMenuRequest*>(wParam));
+        menuDone.set();
+        return true;
     case kMessageStartWaiting:
         waiting = 1;
         return true;
@@ -613,4 +684,111 @@ void FCOasys::serveMonitor(FCWindowHandle window, uint32_t message, uintptr_t wP
     default:
         break;
     }
+}
+
+// --- Window requests and popup menus ---
+
+void FCOasys::registerWindowFactory(int32_t kind, FCWindowFactory factory)
+{
+    if (kind >= 0 && kind < kFactoryKinds)
+        g_factories[kind] = factory;
+}
+
+void FCOasys::waitUntilFree(uint32_t pollMilliseconds)
+{
+    while (busy)
+        Sleep(pollMilliseconds);
+}
+
+FCVWin* FCOasys::requestWindow(FCWindowRequest& request)
+{
+    request.created = nullptr;
+    waitUntilFree(50);
+    requestDone.wait(INFINITE);
+    requestDone.reset();
+    // Windows made while the game is minimised would come up wrongly sized.
+    while (IsIconic(reinterpret_cast<HWND>(topWindow))) {
+        if (stop.wait(50) == WAIT_OBJECT_0) {
+            requestDone.set();
+            throw ExitScenarioException();
+        }
+    }
+    if (!PostThreadMessageW(windowThread.id, kMessageCreateWindow, 0, reinterpret_cast<LPARAM>(&request))) {
+        requestDone.set();
+        return nullptr;
+    }
+    requestDone.wait(INFINITE);
+    return request.created;
+}
+
+void FCOasys::destroyWindow(const char* name)
+{
+    if (!name || !*name || !windowThread.running())
+        return;
+    requestDone.wait(INFINITE);
+    requestDone.reset();
+    if (!PostThreadMessageW(windowThread.id, kMessageDestroyWindow, reinterpret_cast<WPARAM>(name), 0)) {
+        requestDone.set();
+        return;
+    }
+    requestDone.wait(INFINITE);
+}
+
+void FCOasys::createRequestedWindow(FCWindowRequest* request)
+{
+    if (!request)
+        return;
+    request->created = nullptr;
+    if (request->kind == 4 && !g_factories[4].load())
+        g_factories[4] = makeChildWindow;
+    FCWindowFactory factory
+        = request->kind >= 0 && request->kind < kFactoryKinds ? g_factories[request->kind].load() : nullptr;
+    if (!factory)
+        return;
+    FCVWin* window = nullptr;
+    try {
+        window = factory(*request, *this);
+    } catch (const Diagnostic& failure) {
+        failure.show(owner.handle);
+    } catch (const std::bad_alloc&) {
+        NotEnoughMemoryException("FCOasys - winCreate", kNotEnoughMemoryText).show(owner.handle);
+    }
+    if (!window)
+        return;
+    if (request->name)
+        window->name = request->name;
+    {
+        FCLock lock(&windowLock);
+        windows.add(window, 0);
+    }
+    request->created = window;
+}
+
+int32_t FCOasys::trackPopupMenu(FCPopupMenuRequest& request)
+{
+    request.command = 0;
+    menuDone.wait(INFINITE);
+    menuDone.reset();
+    if (!PostThreadMessageW(windowThread.id, kMessagePopupMenu, reinterpret_cast<WPARAM>(&request), 0)) {
+        menuDone.set();
+        return 0;
+    }
+    menuDone.wait(INFINITE);
+    return request.command;
+}
+
+void FCOasys::showPopupMenu(FCPopupMenuRequest* request)
+{
+    if (!request || !request->menu)
+        return;
+    POINT at = { request->x, request->y };
+    if (at.x == -1 && at.y == -1)
+        GetCursorPos(&at);
+    HWND menuWindow = menuOwner();
+    // The owner must be in front, or the menu would not close when the player
+    // clicks elsewhere.
+    SetForegroundWindow(menuWindow);
+    request->command = static_cast<int32_t>(TrackPopupMenu(
+        request->menu, request->flags | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, menuWindow, nullptr));
+    PostMessageW(menuWindow, WM_NULL, 0, 0);
 }

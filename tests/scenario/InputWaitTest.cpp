@@ -261,3 +261,27 @@ TEST(DeveloperMonitor, ReadsAndWritesEveryRegisterKind)
 
     EXPECT_EQ(runMonitor(L"NoSuchGameClass --dump"), 1);
 }
+
+TEST(WindowRequests, TheWindowThreadMakesListsAndDestroysWindowsAndShowsMenus)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("windowRequests"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr);
+    ASSERT_TRUE(game.reached("popup"));
+    // The player picks the first item with the keyboard.
+    HWND menu = nullptr;
+    for (int i = 0; i < 50 && !menu; ++i) {
+        menu = FindWindowW(L"#32768", nullptr);
+        if (!menu)
+            Sleep(100);
+    }
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0x500001);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0x1C0001);
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.trace,
+        "INIT (null)\npanel 10,20 100x50 kind 4 in view\nunknown null\ndestroyed yes\npopup\nmenu 301\nEXIT\n");
+    EXPECT_EQ(run.messages, "");
+}

@@ -9,6 +9,7 @@
 #include "foundation/TextCodePage.h"
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
+#include "scenario/FCWindowRequest.h"
 #include "startup/FCMainWindow.h"
 #include "startup/LumivexHost.h"
 #include "startup/StartupSettings.h"
@@ -146,5 +147,48 @@ LUMIVEX_SCENARIO_ENTRY(monitorTarget)
     trace(("after " + std::to_string(scenario->registers[3]) + " " + scenario->stringRegisters[2].text() + " "
         + std::to_string(scenario->systemRegisters[1]))
               .c_str());
+    scenario->nextEntry = "";
+}
+
+// Window requests and a popup menu, through the window thread.
+LUMIVEX_SCENARIO_ENTRY(windowRequests)
+{
+    FCWindowRequest request = {};
+    request.kind = 4;
+    request.left = 10;
+    request.top = 20;
+    request.right = 110;
+    request.bottom = 70;
+    request.name = "panel";
+    FCVWin* panel = scenario->manager->requestWindow(request);
+    HWND panelWindow = panel ? reinterpret_cast<HWND>(panel->handle) : nullptr;
+    RECT placed = {};
+    if (panelWindow) {
+        GetWindowRect(panelWindow, &placed);
+        MapWindowPoints(nullptr, GetParent(panelWindow), reinterpret_cast<POINT*>(&placed), 2);
+    }
+    traceLine("panel",
+        std::string(panel == request.created ? "" : "mismatch ") + std::to_string(placed.left) + ","
+            + std::to_string(placed.top) + " " + std::to_string(placed.right - placed.left) + "x"
+            + std::to_string(placed.bottom - placed.top) + " kind " + std::to_string(panel ? panel->kind() : 0)
+            + (panelWindow && GetParent(panelWindow) == reinterpret_cast<HWND>(scenario->manager->owner.handle)
+                    ? " in view"
+                    : ""));
+
+    FCWindowRequest unknown = {};
+    unknown.kind = 63;
+    traceLine("unknown", scenario->manager->requestWindow(unknown) ? "made" : "null");
+
+    scenario->manager->destroyWindow("panel");
+    traceLine("destroyed", panelWindow && IsWindow(panelWindow) ? "no" : "yes");
+
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 301, L"One");
+    AppendMenuW(menu, MF_STRING, 302, L"Two");
+    FCPopupMenuRequest popup = { menu, 40, 40, 0, -1 };
+    trace("popup");
+    int32_t command = scenario->manager->trackPopupMenu(popup);
+    traceLine("menu", std::to_string(command));
+    DestroyMenu(menu);
     scenario->nextEntry = "";
 }
