@@ -78,5 +78,6 @@ public:
 
 private:
     void frameSize(int32_t& width, int32_t& height);
+    tagRECT initialFrame();
     void takeSceneName();
 };

@@ -224,7 +224,7 @@ HBRUSH__* FCMainWindow::classBrush()
 
 // A window of the view's client size, centred in the primary monitor's work
 // area (never above or left of it).
-int32_t FCMainWindow::initialX()
+RECT FCMainWindow::initialFrame()
 {
     int32_t width = viewWidth;
     int32_t height = viewHeight;
@@ -232,34 +232,32 @@ int32_t FCMainWindow::initialX()
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     int32_t x = work.left + (work.right - work.left - width) / 2;
-    return x < work.left ? work.left : x;
+    int32_t y = work.top + (work.bottom - work.top - height) / 2;
+    x = x < work.left ? work.left : x;
+    y = y < work.top ? work.top : y;
+    return RECT { x, y, x + width, y + height };
+}
+
+int32_t FCMainWindow::initialX()
+{
+    return initialFrame().left;
 }
 
 int32_t FCMainWindow::initialY()
 {
-    int32_t width = viewWidth;
-    int32_t height = viewHeight;
-    frameSize(width, height);
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    int32_t y = work.top + (work.bottom - work.top - height) / 2;
-    return y < work.top ? work.top : y;
+    return initialFrame().top;
 }
 
 int32_t FCMainWindow::initialWidth()
 {
-    int32_t width = viewWidth;
-    int32_t height = viewHeight;
-    frameSize(width, height);
-    return width;
+    RECT frame = initialFrame();
+    return frame.right - frame.left;
 }
 
 int32_t FCMainWindow::initialHeight()
 {
-    int32_t width = viewWidth;
-    int32_t height = viewHeight;
-    frameSize(width, height);
-    return height;
+    RECT frame = initialFrame();
+    return frame.bottom - frame.top;
 }
 
 HMENU__* FCMainWindow::menuHandle()
