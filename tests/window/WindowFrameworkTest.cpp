@@ -670,12 +670,14 @@ TEST(WindowFramework, DroppedFilesComeOneByOneInTheGamesCodePage)
 TEST(TickTimer, StepsLastAtLeastTheirInterval)
 {
     // Lower bounds only: a loaded machine may make every step longer.
+    // Steps are measured by the ticks the timer stores at the end of each
+    // wait, which is where the next interval starts.
     FCTickTimer timer;
-    DWORD before = timeGetTime();
+    DWORD before = timer.last;
     std::vector<DWORD> ends;
     for (int step = 0; step < 5; ++step) {
         timer.waitUntil(30);
-        ends.push_back(timeGetTime());
+        ends.push_back(timer.last);
     }
     // The clock may tick a millisecond short of a sleep's length.
     EXPECT_GE(ends.back() - before, 5u * 30 - 5);
@@ -695,13 +697,17 @@ TEST(TickTimer, StepsLastAtLeastTheirInterval)
 
 TEST(TickTimer, WaitOnAHandleOrWithout)
 {
+    // The interval counts from the timer's last tick, so each measurement
+    // starts just before elapsed() stores that tick.
     FCTickTimer timer;
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD start = timeGetTime();
+    timer.elapsed();
     EXPECT_EQ(timer.waitOn(25, nullptr), static_cast<uint32_t>(WAIT_TIMEOUT));
     EXPECT_GE(timeGetTime() - start, 24u);
 
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     start = timeGetTime();
+    timer.elapsed();
     EXPECT_EQ(timer.waitOn(25, event), static_cast<uint32_t>(WAIT_TIMEOUT));
     EXPECT_GE(timeGetTime() - start, 24u);
     SetEvent(event);
