@@ -7,6 +7,7 @@
 #include <string>
 
 #include "foundation/FCCmdParam.h"
+#include "foundation/FCPathName.h"
 #include "foundation/TextCodePage.h"
 #include "scenario/FCOasys.h"
 #include "startup/FCIniFile.h"
@@ -18,15 +19,12 @@
 
 namespace {
 
-std::string specialFolder(int folder)
+// A special folder with its separator, in the game's code page.
+FCString specialFolder(int32_t folder)
 {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, folder | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return std::string();
-    std::string text = fromWide(path);
-    if (!text.empty() && text.back() != '\\')
-        text += '\\';
-    return text;
+    FCPathName path;
+    path.setSpecialFolderWithSeparator(folder);
+    return FCString(path.text());
 }
 
 // The client sizes of the window-size commands; 0 means the game's size.
@@ -112,7 +110,7 @@ FCMainWindow::FCMainWindow(
         userFolder = startupSettings.userFolder;
     if (!userFolder.isEmpty()) {
         userFolder = expandUserFolder(
-            userFolder.text(), specialFolder(CSIDL_LOCAL_APPDATA).c_str(), specialFolder(CSIDL_APPDATA).c_str());
+            userFolder.text(), specialFolder(CSIDL_LOCAL_APPDATA).text(), specialFolder(CSIDL_APPDATA).text());
     }
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "foundation/FCCmdParam.h"
+#include "foundation/FCPath.h"
+#include "foundation/FCPathName.h"
 #include "foundation/TextCodePage.h"
 #include "foundation/UxMessageBox.h"
 #include "startup/FCIniFile.h"
@@ -36,17 +38,6 @@ const UxMessageTable& messages()
     return UxMessageTable::global();
 }
 
-// The executable's folder with its separator, in the game's code page.
-std::string executableFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    size_t separator = folder.find_last_of(L"\\/");
-    folder = separator == std::wstring::npos ? std::wstring() : folder.substr(0, separator + 1);
-    return fromWide(folder.c_str());
-}
-
 // Options E and P of the command line; every other option skips its value.
 void readEntryOptions(const wchar_t* commandLine, UxApplicationFlags& flags)
 {
@@ -65,27 +56,6 @@ void readEntryOptions(const wchar_t* commandLine, UxApplicationFlags& flags)
         else if (letter == 'P' || letter == 'p')
             flags.setSceneJump(value.toInt());
     }
-}
-
-bool folderExists(const std::wstring& folder)
-{
-    DWORD attributes = GetFileAttributesW(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool createFolderWithParents(const std::wstring& folder)
-{
-    std::wstring path = folder;
-    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
-        path.pop_back();
-    if (path.empty() || folderExists(path))
-        return !path.empty();
-    size_t separator = path.find_last_of(L"\\/");
-    if (separator != std::wstring::npos && separator > 0 && path[separator - 1] != L':') {
-        if (!createFolderWithParents(path.substr(0, separator)))
-            return false;
-    }
-    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 std::wstring withSeparator(std::wstring folder)
@@ -157,14 +127,14 @@ bool checkUserFolder(const FCString& userFolder, const StartupSettings& settings
         return true;
     const UxApplicationFlags& flags = applicationFlags();
     std::wstring folder = toWide(userFolder.text());
-    if (!folderExists(folder)) {
+    if (!FCPath::hasAttributes(userFolder.text(), FCPath::kFolder)) {
         if (!flags.quiet()) {
             FCString question = userFolder;
             question.append(messages().text(42));
             if (UxMessageBox::show(nullptr, question.text(), "Lumivex", kQuestionStyle) != UxMessageBox::kIdYes)
                 return false;
         }
-        if (!createFolderWithParents(folder)) {
+        if (!FCPath::createFolders(userFolder.text())) {
             FCString notice = messages().message(flags.vistaOrLater() ? 43 : 44, { userFolder.text(), "Lumivex" });
             UxMessageBox::show(nullptr, notice.text(), "Lumivex", kNoticeStyle);
             return false;
@@ -311,8 +281,11 @@ extern "C" int lumivexRunHost(HINSTANCE__* instance, const wchar_t* commandLine,
     ini.open("Lumivex.ini", false);
     readLanguageSetting(ini, settings);
     setTextCodePage(languageCodePage(settings.languageCode.text()));
-    std::string catalogue = executableFolder() + UxMessageTable::catalogueName(settings.languageCode.text()).text();
-    UxMessageTable::global().load(catalogue.c_str());
+    FCPathName catalogue;
+    catalogue.setSpecialFolderWithSeparator(FCPathName::kExecutableFolder);
+    FCString catalogueFile = catalogue.text();
+    catalogueFile.append(UxMessageTable::catalogueName(settings.languageCode.text()));
+    UxMessageTable::global().load(catalogueFile.text());
     readStartupSettings(ini, settings);
     ini.close();
     applicationFlags() = settings.flags;
