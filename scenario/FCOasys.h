@@ -158,6 +158,18 @@ private:
     static unsigned LUMIVEX_STDCALL windowThreadMain(void* manager);
     uint32_t runScenario();
     void runWindowThread();
+    // Window messages of the window thread: input for a pending wait, and a
+    // left press on a draggable window held back until it becomes a click or
+    // a move. True when the message must not be dispatched.
+    bool routeWindowInput(void* message);
+    // The listed window a press on this window drags, or null.
+    FCWindowHandle dragTarget(FCWindowHandle pressed);
+    void startDragMove();
+    // Keeps the window thread's own messages alive inside a move, a popup
+    // menu or a message box, whose loops would dispatch them to nowhere.
+    static intptr_t LUMIVEX_STDCALL filterModalMessage(int code, uintptr_t wParam, intptr_t lParam);
+    bool takeModalThreadMessage(void* message, int filterCode);
+    void destroyRequestedWindow(const char* name, FCVWin* window);
     // The window thread's part in an input wait: one input for it.
     void takeInput(int32_t code, int32_t data);
     void endWait(int32_t code, int32_t data);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <vector>
 
 #include "foundation/Diagnostic.h"
 #include "foundation/UxMessageBox.h"
@@ -28,6 +29,21 @@ constexpr char kCannotLoadText[] = "\x82\xAA\x83\x8D\x81\x5B\x83\x68\x82\xC5\x82
 void postStop(FCThread& thread)
 {
     while (!PostThreadMessageW(thread.id, FCOasys::kMessageStop, 0, 0) && thread.wait(10) == WAIT_TIMEOUT) { }
+}
+
+// Waits for a thread to end while answering what other threads send to
+// this one's windows: the window thread's windows are children of the
+// scenario view, and destroying one sends its parent a notification that
+// would otherwise wait for this thread forever.
+void waitForThreadEnd(FCThread& thread)
+{
+    HANDLE handle = thread.handle;
+    if (!handle)
+        return;
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 LRESULT CALLBACK hookedTopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -100,6 +116,46 @@ HWND menuOwner()
 // The application's active state as the top window last heard it.
 std::atomic<int32_t> g_applicationActive { 1 };
 
+// A left press on a draggable window, waiting to become a click (released
+// in place) or a move (held for 400 ms, or moved by more than 2 pixels).
+constexpr wchar_t kDragProperty[] = L"LumivexDrag";
+constexpr UINT_PTR kPressTimer = 1;
+constexpr UINT kPressTimerMilliseconds = 400;
+constexpr LONG kDragThreshold = 2;
+// The message-filter code of the move and size loop (MSGF_SIZE, which
+// mingw's headers leave out).
+constexpr int kFilterSizeMove = 4;
+
+struct PendingPress {
+    HWND pressed = nullptr; // the window clicked; the press timer runs on it
+    HWND mover = nullptr; // the listed window that the drag moves
+    POINT at = {}; // where the press was, in screen coordinates
+};
+
+// The window thread's own state: one window thread per manager.
+struct WindowThreadState {
+    FCOasys* manager = nullptr;
+    PendingPress press;
+    // Thread messages held back while a modal loop runs, posted again once
+    // the window thread's own loop has control.
+    std::vector<MSG> deferred;
+};
+thread_local WindowThreadState* t_windowThread = nullptr;
+
+// Deletes a scenario window on the window thread, with what was attached to it.
+void deleteScenarioWindow(FCVWin* window)
+{
+    if (!window)
+        return;
+    if (HWND handle = reinterpret_cast<HWND>(window->handle)) {
+        if (IsWindow(handle))
+            RemovePropW(handle, kDragProperty);
+        if (t_windowThread && (t_windowThread->press.mover == handle || IsChild(handle, t_windowThread->press.pressed)))
+            t_windowThread->press = PendingPress();
+    }
+    delete window;
+}
+
 bool isKeyboardOrMouse(UINT message)
 {
     return (message >= WM_KEYFIRST && message <= 0x108) || (message >= WM_MOUSEFIRST && message <= 0x20D);
@@ -170,11 +226,11 @@ FCOasys::~FCOasys()
         stop.set();
         // An entry that never waits for input finds the stop between entries.
         postStop(scenarioThread);
-        scenarioThread.wait(INFINITE);
+        waitForThreadEnd(scenarioThread);
     }
     if (windowThread.running()) {
         postStop(windowThread);
-        windowThread.wait(INFINITE);
+        waitForThreadEnd(windowThread);
     }
     FCOasys* self = this;
     g_manager.compare_exchange_strong(self, nullptr);
@@ -272,6 +328,12 @@ void FCOasys::runWindowThread()
 {
     MSG message;
     PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    WindowThreadState state;
+    state.manager = this;
+    t_windowThread = &state;
+    HHOOK filter = SetWindowsHookExW(
+        WH_MSGFILTER, reinterpret_cast<HOOKPROC>(&FCOasys::filterModalMessage), nullptr, GetCurrentThreadId());
+
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // Input that arrives while EXIT_ENTRY or EXCEPTION_ENTRY runs goes nowhere.
         if (exiting && isKeyboardOrMouse(message.message))
@@ -280,51 +342,169 @@ void FCOasys::runWindowThread()
             destroyAllScenarioWindows();
             break;
         }
-        if (!message.hwnd && handleWindowThreadMessage(message.message, message.wParam, message.lParam))
-            continue;
-        if (message.hwnd && waiting) {
-            switch (message.message) {
-            case WM_KEYDOWN:
-                postToWindowThread(kMessageInput, message.wParam, message.lParam);
-                break;
-            case WM_LBUTTONDOWN:
-                if (waitMode == 1)
-                    postToWindowThread(kMessageInput, 13, 0);
-                else
-                    postToWindowThread(kMessageInput, kInputLeftClick, message.lParam);
-                break;
-            case WM_RBUTTONUP:
-                if (waitMode == 1)
-                    postToWindowThread(kMessageInput, 27, 0);
-                else
-                    postToWindowThread(kMessageInput, kInputRightClick, message.lParam);
-                break;
-            default:
-                break;
-            }
+        if (!message.hwnd && handleWindowThreadMessage(message.message, message.wParam, message.lParam)) {
+        } else if (!message.hwnd || !routeWindowInput(&message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
-        if (!message.hwnd && message.message == kMessageDestroyWindow) {
-            // wParam names the window; without a name lParam is the window itself.
-            auto* window = reinterpret_cast<FCVWin*>(message.lParam);
-            {
-                FCLock lock(&windowLock);
-                if (const char* name = reinterpret_cast<const char*>(message.wParam)) {
-                    FCVWin key;
-                    key.name = name;
-                    auto* node = windows.findKey(&key);
-                    window = windows.isValidNode(node) ? node->item : nullptr;
-                }
-                // Scenario windows are listed without ownership: the node goes, the window is deleted below.
-                if (window)
-                    windows.remove(window, 1);
-            }
-            delete window;
-            requestDone.set();
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        // What a modal loop held back goes behind what is queued now.
+        for (const MSG& held : state.deferred)
+            PostThreadMessageW(GetCurrentThreadId(), held.message, held.wParam, held.lParam);
+        state.deferred.clear();
     }
+
+    if (filter)
+        UnhookWindowsHookEx(filter);
+    t_windowThread = nullptr;
+}
+
+bool FCOasys::routeWindowInput(void* rawMessage)
+{
+    MSG& message = *static_cast<MSG*>(rawMessage);
+    PendingPress& press = t_windowThread->press;
+    switch (message.message) {
+    case WM_KEYDOWN:
+        if (waiting)
+            postToWindowThread(kMessageInput, message.wParam, message.lParam);
+        return false;
+    case WM_LBUTTONDOWN:
+        if (!press.pressed) {
+            if (HWND mover = reinterpret_cast<HWND>(dragTarget(reinterpret_cast<FCWindowHandle>(message.hwnd)))) {
+                press.pressed = message.hwnd;
+                press.mover = mover;
+                press.at = message.pt;
+                SetTimer(message.hwnd, kPressTimer, kPressTimerMilliseconds, nullptr);
+                return true;
+            }
+        }
+        if (waiting)
+            postToWindowThread(kMessageInput, waitMode == 1 ? 13 : kInputLeftClick, waitMode == 1 ? 0 : message.lParam);
+        return false;
+    case WM_MOUSEMOVE:
+        if (press.pressed
+            && (labs(message.pt.x - press.at.x) > kDragThreshold || labs(message.pt.y - press.at.y) > kDragThreshold)) {
+            startDragMove();
+            return true;
+        }
+        return false;
+    case WM_TIMER:
+        if (message.wParam == kPressTimer && message.hwnd == press.pressed) {
+            startDragMove();
+            return true;
+        }
+        return false;
+    case WM_LBUTTONUP:
+        if (press.pressed) {
+            // The press stayed a click: it counts now, and the window gets
+            // the press it was not given.
+            HWND pressed = press.pressed;
+            KillTimer(pressed, kPressTimer);
+            press = PendingPress();
+            if (waiting)
+                postToWindowThread(
+                    kMessageInput, waitMode == 1 ? 13 : kInputLeftClick, waitMode == 1 ? 0 : message.lParam);
+            if (IsWindow(pressed))
+                SendMessageW(pressed, WM_LBUTTONDOWN, MK_LBUTTON, message.lParam);
+        }
+        return false;
+    case WM_RBUTTONUP:
+        if (waiting)
+            postToWindowThread(
+                kMessageInput, waitMode == 1 ? 27 : kInputRightClick, waitMode == 1 ? 0 : message.lParam);
+        return false;
+    default:
+        return false;
+    }
+}
+
+FCWindowHandle FCOasys::dragTarget(FCWindowHandle pressed)
+{
+    FCLock lock(&windowLock);
+    for (HWND window = reinterpret_cast<HWND>(pressed); window;) {
+        FCVWin* listed = nullptr;
+        FCXListIterator<FCVWin> each(&windows);
+        while (FCVWin* candidate = each.next()) {
+            if (reinterpret_cast<HWND>(candidate->handle) == window) {
+                listed = candidate;
+                break;
+            }
+        }
+        if (listed) {
+            if (GetPropW(window, kDragProperty))
+                return reinterpret_cast<FCWindowHandle>(window);
+            // A layer viewport without the flag keeps its windows in place.
+            if (listed->kind() == 6)
+                return nullptr;
+        }
+        window = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) ? GetParent(window) : nullptr;
+    }
+    return nullptr;
+}
+
+void FCOasys::startDragMove()
+{
+    PendingPress& press = t_windowThread->press;
+    HWND pressed = press.pressed;
+    HWND mover = press.mover;
+    press = PendingPress();
+    KillTimer(pressed, kPressTimer);
+    if (!IsWindow(mover))
+        return;
+    // Waits and window requests hold off until the window is put down.
+    busy = 1;
+    SendMessageW(mover, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    busy = 0;
+}
+
+intptr_t LUMIVEX_STDCALL FCOasys::filterModalMessage(int code, uintptr_t wParam, intptr_t lParam)
+{
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    WindowThreadState* state = t_windowThread;
+    if (code >= 0 && message && !message->hwnd && state && state->manager
+        && state->manager->takeModalThreadMessage(message, code))
+        return TRUE;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool FCOasys::takeModalThreadMessage(void* rawMessage, int filterCode)
+{
+    const MSG& message = *static_cast<const MSG*>(rawMessage);
+    switch (message.message) {
+    case kMessageStop:
+        // The game is closing: end the move or the menu, and stop once the
+        // window thread's own loop runs again. A message box stays until
+        // it is answered.
+        t_windowThread->deferred.push_back(message);
+        if (filterCode == MSGF_MENU)
+            EndMenu();
+        else if (filterCode == kFilterSizeMove)
+            PostMessageW(GetCapture(), WM_KEYDOWN, VK_ESCAPE, 0);
+        return true;
+    case kMessagePopupMenu:
+        // One modal loop at a time: the menu comes after this one.
+        t_windowThread->deferred.push_back(message);
+        return true;
+    default:
+        return handleWindowThreadMessage(message.message, message.wParam, message.lParam);
+    }
+}
+
+void FCOasys::destroyRequestedWindow(const char* name, FCVWin* window)
+{
+    {
+        FCLock lock(&windowLock);
+        if (name) {
+            FCVWin key;
+            key.name = name;
+            auto* node = windows.findKey(&key);
+            window = windows.isValidNode(node) ? node->item : nullptr;
+        }
+        // Scenario windows are listed without ownership: the node goes, the window is deleted below.
+        if (window)
+            windows.remove(window, 1);
+    }
+    deleteScenarioWindow(window);
+    requestDone.set();
 }
 
 unsigned LUMIVEX_STDCALL FCOasys::scenarioThreadMain(void* manager)
@@ -488,7 +668,7 @@ void FCOasys::destroyAllScenarioWindows()
     FCLock lock(&windowLock);
     FCXListIterator<FCVWin> each(&windows);
     while (FCVWin* window = each.next())
-        delete window;
+        deleteScenarioWindow(window);
     windows.clear();
 }
 
@@ -514,6 +694,10 @@ bool FCOasys::handleWindowThreadMessage(unsigned message, uintptr_t wParam, intp
         }
         return true;
     }
+    case kMessageDestroyWindow:
+        // wParam names the window; without a name lParam is the window itself.
+        destroyRequestedWindow(reinterpret_cast<const char*>(wParam), reinterpret_cast<FCVWin*>(lParam));
+        return true;
     case kMessageCreateWindow:
         createRequestedWindow(reinterpret_cast<FCWindowRequest*>(lParam));
         requestDone.set();
@@ -757,6 +941,8 @@ void FCOasys::createRequestedWindow(FCWindowRequest* request)
         return;
     if (request->name)
         window->name = request->name;
+    if ((request->flags & FCWindowRequest::kDraggable) && window->handle)
+        SetPropW(reinterpret_cast<HWND>(window->handle), kDragProperty, reinterpret_cast<HANDLE>(1));
     {
         FCLock lock(&windowLock);
         windows.add(window, 0);

@@ -32,6 +32,12 @@ struct FCWindowRequest {
     intptr_t values[4];
     // Written back: the window made, or null when none could be.
     FCVWin* created;
+    // kDraggable: a left press on the window (or on a window inside it)
+    // held for 400 ms or moved by more than 2 pixels moves it instead of
+    // clicking it.
+    uint32_t flags;
+
+    static constexpr uint32_t kDraggable = 1;
 };
 
 // A popup menu shown by the window thread (FCOasys::trackPopupMenu).

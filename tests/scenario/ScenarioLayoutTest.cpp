@@ -77,3 +77,26 @@ TEST(ScenarioLayout, ManagerMembersInContractOrder)
         offsetIn(m, &m.closeQuestion), offsetIn(m, &m.scenario), offsetIn(m, &m.monitor) });
     EXPECT_EQ(offsetIn(m, &m.scenario), offsetIn(m, &m.closeQuestion) + 256);
 }
+
+// The request records are filled by scenario code: their offsets are fixed.
+TEST(ScenarioLayout, RequestRecordsKeepTheirOffsets)
+{
+    EXPECT_EQ(offsetof(FCWindowRequest, kind), 0u);
+    EXPECT_EQ(offsetof(FCWindowRequest, left), 4u);
+    EXPECT_EQ(offsetof(FCWindowRequest, bottom), 16u);
+    EXPECT_EQ(offsetof(FCWindowRequest, parent), 20u);
+    EXPECT_EQ(offsetof(FCWindowRequest, style), 24u);
+    EXPECT_EQ(offsetof(FCWindowRequest, exStyle), 28u);
+    EXPECT_EQ(offsetof(FCWindowRequest, name), 32u);
+    EXPECT_EQ(offsetof(FCWindowRequest, title), 36u);
+    EXPECT_EQ(offsetof(FCWindowRequest, values), 40u);
+    EXPECT_EQ(offsetof(FCWindowRequest, created), 56u);
+    EXPECT_EQ(offsetof(FCWindowRequest, flags), 60u);
+    EXPECT_EQ(sizeof(FCWindowRequest), 64u);
+    EXPECT_EQ(offsetof(FCPopupMenuRequest, menu), 0u);
+    EXPECT_EQ(offsetof(FCPopupMenuRequest, x), 4u);
+    EXPECT_EQ(offsetof(FCPopupMenuRequest, y), 8u);
+    EXPECT_EQ(offsetof(FCPopupMenuRequest, flags), 12u);
+    EXPECT_EQ(offsetof(FCPopupMenuRequest, command), 16u);
+    EXPECT_EQ(sizeof(FCPopupMenuRequest), 20u);
+}

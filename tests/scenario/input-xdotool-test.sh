@@ -39,6 +39,7 @@ finish_game() {
         kill -0 "$game_pid" 2>/dev/null || break
         sleep 0.1
     done
+    kill -0 "$game_pid" 2>/dev/null && fail "the game did not end"
     wait "$game_pid" || fail "the game ended with $?"
 }
 
@@ -66,4 +67,27 @@ xdotool key Return
 finish_game
 expected=$'INIT (null)\nwait 0\ncode 65\nwait 1\ncode 13\nEXIT'
 [ "$(tr -d '\r' < "$work/trace.txt")" = "$expected" ] || fail "unexpected codes in the key wait"
+# A press on a draggable panel that moves by more than 2 pixels moves the
+# panel and answers nothing; the move counts from where the pointer crossed
+# the threshold (or from the press, had the 400 ms timer come first). A
+# click on the plain panel answers the wait; a quick click on the draggable
+# one answers when released and leaves it in place.
+run_game dragPanel
+reached "wait 0"
+read -r panel_x panel_y < <(sed -n 's/^panel \([0-9-]*\) \([0-9-]*\)\r*$/\1 \2/p' "$work/trace.txt")
+read -r plain_x plain_y < <(sed -n 's/^plain \([0-9-]*\) \([0-9-]*\)\r*$/\1 \2/p' "$work/trace.txt")
+[ -n "${panel_x:-}" ] && [ -n "${plain_x:-}" ] || fail "the panels' places are not in the trace"
+x=$((panel_x + 30)) y=$((panel_y + 30))
+timeout 10 xdotool mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2 mousemove $((x + 5)) "$y" sleep 0.4 \
+    mousemove $((x + 25)) $((y + 20)) sleep 0.4 mouseup 1 sleep 0.3 || fail "xdotool could not drag"
+timeout 10 xdotool mousemove $((plain_x + 30)) $((plain_y + 30)) sleep 0.2 click 1 || fail "xdotool could not click"
+reached "wait 1"
+timeout 10 xdotool mousemove $((panel_x + 50)) $((panel_y + 50)) sleep 0.2 click 1 || fail "xdotool could not click"
+finish_game
+moved=$(tr -d '\r' < "$work/trace.txt" | grep '^code ')
+case "$moved" in
+$'code 1 at 30 40\ncode 1 at 30 40' | $'code 1 at 35 40\ncode 1 at 35 40') ;;
+*) fail "the drag did not move the panel as expected" ;;
+esac
+
 echo "input-xdotool-test: real clicks and keys answered the waits"

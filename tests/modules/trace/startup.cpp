@@ -192,3 +192,45 @@ LUMIVEX_SCENARIO_ENTRY(windowRequests)
     DestroyMenu(menu);
     scenario->nextEntry = "";
 }
+
+// A draggable panel and a plain one: "panel <x> <y>" (screen), then for
+// each of two waits its code and where the panel is in its parent.
+LUMIVEX_SCENARIO_ENTRY(dragPanel)
+{
+    FCWindowRequest request = {};
+    request.kind = 4;
+    request.left = 10;
+    request.top = 20;
+    request.right = 110;
+    request.bottom = 100;
+    request.name = "panel";
+    request.flags = FCWindowRequest::kDraggable;
+    FCVWin* panel = scenario->manager->requestWindow(request);
+    FCWindowRequest plainRequest = request;
+    plainRequest.left = 150;
+    plainRequest.right = 250;
+    plainRequest.name = "plain";
+    plainRequest.flags = 0;
+    FCVWin* plain = scenario->manager->requestWindow(plainRequest);
+    if (!panel || !plain) {
+        trace("no panel");
+        scenario->nextEntry = "";
+        return;
+    }
+    auto place = [](FCVWin* window, bool screen) {
+        RECT placed = {};
+        GetWindowRect(reinterpret_cast<HWND>(window->handle), &placed);
+        if (!screen)
+            MapWindowPoints(
+                nullptr, GetParent(reinterpret_cast<HWND>(window->handle)), reinterpret_cast<POINT*>(&placed), 2);
+        return std::to_string(placed.left) + " " + std::to_string(placed.top);
+    };
+    traceLine("panel", place(panel, true));
+    traceLine("plain", place(plain, true));
+    for (int i = 0; i < 2; ++i) {
+        traceLine("wait", std::to_string(i));
+        int32_t code = scenario->manager->waitInput(-1, 0, 0);
+        traceLine("code", std::to_string(code) + " at " + place(panel, false));
+    }
+    scenario->nextEntry = "";
+}
