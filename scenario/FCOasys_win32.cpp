@@ -97,7 +97,10 @@ FCVWin* makeChildWindow(const FCWindowRequest& request, FCOasys& manager)
     return window;
 }
 
-// The hidden window that owns the window thread's popup menus.
+// The hidden window that owns the window thread's popup menus; the
+// scenario thread cancels a menu through it when the game closes.
+std::atomic<HWND> g_menuOwner { nullptr };
+
 HWND menuOwner()
 {
     static thread_local HWND owner = nullptr;
@@ -110,6 +113,7 @@ HWND menuOwner()
     RegisterClassW(&record);
     owner = CreateWindowExW(
         WS_EX_TOOLWINDOW, record.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, record.hInstance, nullptr);
+    g_menuOwner = owner;
     return owner;
 }
 
@@ -955,12 +959,25 @@ int32_t FCOasys::trackPopupMenu(FCPopupMenuRequest& request)
     request.command = 0;
     menuDone.wait(INFINITE);
     menuDone.reset();
+    if (stop.wait(0) == WAIT_OBJECT_0) {
+        menuDone.set();
+        throw ExitScenarioException();
+    }
     if (!PostThreadMessageW(windowThread.id, kMessagePopupMenu, reinterpret_cast<WPARAM>(&request), 0)) {
         menuDone.set();
         return 0;
     }
-    menuDone.wait(INFINITE);
-    return request.command;
+    HANDLE events[2] = { menuDone.handle, stop.handle };
+    if (WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0)
+        return request.command;
+    // The game is closing: the menu must go before the request it reads
+    // leaves this stack. A cancel that comes before the menu is up is lost,
+    // so it is sent until the window thread answers.
+    while (menuDone.wait(50) == WAIT_TIMEOUT) {
+        if (HWND owner = g_menuOwner.load())
+            PostMessageW(owner, WM_CANCELMODE, 0, 0);
+    }
+    throw ExitScenarioException();
 }
 
 void FCOasys::showPopupMenu(FCPopupMenuRequest* request)

@@ -21,7 +21,7 @@ if [ "${1:-}" = "--win32" ]; then
         >"$LUMIVEX_LOGS/configure-bench-win32.log" 2>&1 \
         || die "configuring the win32 benchmark build failed; see $LUMIVEX_LOGS/configure-bench-win32.log"
     cmake --build "$tree" --target lumivex_benchmarks || die "the win32 benchmark build failed"
-    LUMIVEX_WINEPREFIX="$tree/wineprefix" exec "$LUMIVEX_ROOT/scripts/wine-run.sh" "$tree/bin/lumivex_benchmarks.exe" "$@"
+    LUMIVEX_WINEPREFIX="$tree/wineprefix" LUMIVEX_WINE_UNMANAGED=1 exec "$LUMIVEX_ROOT/scripts/wine-run.sh" "$tree/bin/lumivex_benchmarks.exe" "$@"
 fi
 
 "$LUMIVEX_ROOT/scripts/install-packages.sh" native

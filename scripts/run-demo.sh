@@ -12,7 +12,8 @@ build_win32 demo
 game="$LUMIVEX_ROOT/build/win32/game"
 shot="$LUMIVEX_ROOT/build/win32/demo-screenshot.png"
 title=$(sed -n 's/^TITLE=\(.*\)\r\{0,1\}$/\1/p' "$LUMIVEX_ROOT/demo/Lumivex.ini" | head -n 1)
-export LUMIVEX_WINEPREFIX="$LUMIVEX_ROOT/build/win32/wineprefix"
+# A prefix of its own: the tests' prefix keeps windows from the window manager.
+export LUMIVEX_WINEPREFIX="$LUMIVEX_ROOT/build/win32/demo-wineprefix"
 
 xvfb_pid=
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then

@@ -13,10 +13,10 @@ echo "== native tests"
 ctest --test-dir "$LUMIVEX_ROOT/build/native" -j "$(nproc)" --output-on-failure || status=1
 
 echo "== win32 tests (Wine)"
-# A Wine server shutting down between two tests now and then refuses the
-# next test's connection; such a test gets one more run. A test that fails
-# twice fails the run.
-win32_ctest=(ctest --test-dir "$LUMIVEX_ROOT/build/win32" -j "$(nproc)" --output-on-failure --repeat until-pass:2)
+# One Wine server serves the whole run. A test that still fails gets one
+# more run; a test that fails twice fails the run.
+win32_ctest=("$LUMIVEX_ROOT/scripts/win32-ctest.sh" "$LUMIVEX_ROOT/build/win32/wineprefix"
+    --test-dir "$LUMIVEX_ROOT/build/win32" -j "$(nproc)" --output-on-failure --repeat until-pass:2)
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     "${win32_ctest[@]}" || status=1
 else

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <random>
 #include <string>
 
 #include "support/GameFolder.h"
@@ -25,11 +26,12 @@ public:
     {
         std::string name = testClassName() + ".wndclass";
         std::wstring className(name.begin(), name.end());
-        for (int i = 0; i < 300 && !m_top; ++i) {
+        // The view comes a moment after its window.
+        for (int i = 0; i < 300 && !m_view; ++i) {
             Sleep(100);
             m_top = FindWindowW(className.c_str(), L"Lumivex Test");
+            m_view = m_top ? FindWindowExW(m_top, nullptr, L"FCScenarioView", nullptr) : nullptr;
         }
-        m_view = m_top ? FindWindowExW(m_top, nullptr, L"FCScenarioView", nullptr) : nullptr;
     }
     ~RunningGame()
     {
@@ -54,11 +56,11 @@ public:
         return false;
     }
 
-    GameRun finish()
+    GameRun finish(unsigned timeoutMs = 30000)
     {
         void* process = m_process;
         m_process = nullptr;
-        return m_game.finish(process, 30000);
+        return m_game.finish(process, timeoutMs);
     }
 
 private:
@@ -188,6 +190,116 @@ TEST(InputWait, NoAbortCheckClosesWithoutAQuestion)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nEXCEPTION\nEXIT\n");
     EXPECT_EQ(run.messages, "");
+}
+
+namespace {
+// The window handle a test module wrote as "<name> <handle>" in the trace.
+HWND tracedWindow(GameFolder& folder, const std::string& name)
+{
+    for (int i = 0; i < 200; ++i) {
+        std::string trace = "\n" + folder.readBytes(L"trace.txt");
+        size_t at = trace.find("\n" + name + " ");
+        if (at != std::string::npos)
+            return reinterpret_cast<HWND>(std::stoul(trace.substr(at + name.size() + 2)));
+        Sleep(100);
+    }
+    return nullptr;
+}
+} // namespace
+
+// While EXIT_ENTRY runs, keys and clicks reach neither its wait nor the
+// windows of the window thread: the wait runs out.
+TEST(InputWait, InputWhileExitingIsDropped)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("exitWaits"));
+    RunningGame game(folder);
+    ASSERT_NE(game.view(), nullptr);
+    HWND farewell = tracedWindow(folder, "farewell");
+    ASSERT_NE(farewell, nullptr);
+    Sleep(300);
+    PostMessageW(game.top(), WM_KEYDOWN, VK_RETURN, 0x1C0001);
+    PostMessageW(game.view(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 200));
+    PostMessageW(game.view(), WM_RBUTTONUP, 0, MAKELPARAM(200, 200));
+    PostMessageW(farewell, WM_KEYDOWN, 'A', 0x1E0001);
+    PostMessageW(farewell, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_NE(run.trace.find("\nexit code 258\n"), std::string::npos) << run.trace;
+    EXPECT_EQ(run.messages, "");
+}
+
+// The top window's focus goes on to the window the manager remembers;
+// activation changes from other threads are remembered and told to the
+// kind-6 windows, those from the manager's own threads are not.
+TEST(InputWait, FocusAndActivationReachTheScenarioWindows)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("attention"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr);
+    HWND field = tracedWindow(folder, "field");
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(game.reached("wait 0"));
+
+    PostMessageW(game.top(), WM_SETFOCUS, 0, 0);
+    DWORD windowThread = GetWindowThreadProcessId(field, nullptr);
+    GUITHREADINFO info {};
+    info.cbSize = sizeof info;
+    bool focused = false;
+    for (int i = 0; i < 50 && !focused; ++i) {
+        Sleep(100);
+        focused = GetGUIThreadInfo(windowThread, &info) && info.hwndFocus == field;
+    }
+    EXPECT_TRUE(focused);
+
+    PostMessageW(game.top(), WM_ACTIVATEAPP, FALSE, 4242);
+    Sleep(300);
+    PostMessageW(game.top(), WM_KEYDOWN, 'A', 0x1E0001);
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    for (const char* line : { "code 65 active 0", "ncactivate 0", "activated 1", "ncactivate 1", "own thread 1" })
+        EXPECT_NE(("\n" + run.trace).find(std::string("\n") + line + "\n"), std::string::npos) << line << "\n"
+                                                                                               << run.trace;
+    EXPECT_EQ(run.messages, "");
+}
+
+// The player closes the game at random moments of the scenario's life:
+// during a wait, a window request, a popup menu, between entries or inside
+// EXIT_ENTRY. Every run ends within a few seconds, runs EXIT_ENTRY and
+// shows nothing but the close question.
+TEST(InputWait, ClosedAtRandomMomentsEveryRunEndsWithinSeconds)
+{
+    unsigned seed = GetTickCount();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delays(0, 1500);
+    for (int i = 0; i < 12; ++i) {
+        bool ask = i % 2 == 1;
+        const char* entry = i % 4 < 2 ? "restless" : "restlessThenExit";
+        GameFolder folder;
+        folder.writeFile(L"Lumivex.ini", ini(entry, ask ? "" : "[option]\r\nNoAbortCheck=1\r\n"));
+        RunOptions yes;
+        yes.answer = 6;
+        RunningGame game(folder, yes);
+        ASSERT_NE(game.top(), nullptr);
+        int delay = delays(random);
+        Sleep(delay);
+        DWORD closed = GetTickCount();
+        PostMessageW(game.top(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        GameRun run = game.finish(10000);
+        DWORD took = GetTickCount() - closed;
+        std::string where = std::string(entry) + ", closed after " + std::to_string(delay) + " ms (seed "
+            + std::to_string(seed) + "):\n" + run.trace;
+        ASSERT_TRUE(run.finished) << where;
+        EXPECT_EQ(run.exitCode, 0u) << where;
+        EXPECT_LT(took, 5000u) << where;
+        EXPECT_NE(run.trace.find("EXIT\n"), std::string::npos) << where;
+        std::string messages = stripped(run.messages);
+        EXPECT_TRUE(messages.empty()
+            || (ask && messages.rfind("scenario manager\t", 0) == 0 && messages.find('\n') == messages.size() - 1))
+            << where << "\nmessages:\n"
+            << messages;
+    }
 }
 
 namespace {

@@ -3,7 +3,11 @@
 #include <string>
 
 #include "Trace.h"
+#include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
+#include "scenario/FCWindowRequest.h"
+
+#include <windows.h>
 
 LUMIVEX_NAMED_ENTRY(INIT_ENTRY)
 {
@@ -20,8 +24,32 @@ LUMIVEX_NAMED_ENTRY(EXCEPTION_ENTRY)
     return 0;
 }
 
+// Register 15 set: lingers as a game's clean-up might, asking for a
+// window and waiting briefly.
 LUMIVEX_NAMED_ENTRY(EXIT_ENTRY)
 {
     trace("EXIT");
+    if (scenario->registers.count > 15 && scenario->registers[15] == 1) {
+        FCWindowRequest request = {};
+        request.kind = 4;
+        request.right = 50;
+        request.bottom = 50;
+        request.name = "farewell";
+        scenario->manager->requestWindow(request);
+        Sleep(300);
+        scenario->manager->waitInput(3, 0, 0);
+        trace("EXIT done");
+    }
+    if (scenario->registers.count > 15 && scenario->registers[15] == 2) {
+        FCWindowRequest request = {};
+        request.kind = 4;
+        request.right = 50;
+        request.bottom = 50;
+        request.name = "farewell";
+        FCVWin* farewell = scenario->manager->requestWindow(request);
+        trace(("farewell " + std::to_string(farewell ? reinterpret_cast<uintptr_t>(farewell->handle) : 0)).c_str());
+        int32_t code = scenario->manager->waitInput(15, 0, 0);
+        trace(("exit code " + std::to_string(code)).c_str());
+    }
     return 0;
 }

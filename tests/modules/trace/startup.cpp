@@ -15,6 +15,7 @@
 #include "startup/StartupSettings.h"
 #include "startup/UxApplicationFlags.h"
 #include "startup/UxMessageTable.h"
+#include "window/FCChildWindow.h"
 
 namespace {
 
@@ -232,5 +233,134 @@ LUMIVEX_SCENARIO_ENTRY(dragPanel)
         int32_t code = scenario->manager->waitInput(-1, 0, 0);
         traceLine("code", std::to_string(code) + " at " + place(panel, false));
     }
+    scenario->nextEntry = "";
+}
+
+// Keeps the manager busy for a test that closes the game at random moments:
+// each round asks for windows (one left open, one draggable and destroyed
+// again), waits in tenths and in milliseconds and chains to itself. With
+// "restless" the fourth round shows a popup menu nobody answers; with
+// "restlessThenExit" the run ends after the fourth round and EXIT_ENTRY
+// lingers (register 15).
+namespace {
+void restlessRound(FCScenario* scenario, bool popupAtTheEnd)
+{
+    FCOasys* manager = scenario->manager;
+    scenario->registers[15] = 1;
+    int32_t round = scenario->registers[14]++;
+    traceLine("round", std::to_string(round));
+    FCWindowRequest request = {};
+    request.kind = 4;
+    request.left = 10 + round;
+    request.top = 20;
+    request.right = 110 + round;
+    request.bottom = 100;
+    request.name = "moving";
+    request.flags = FCWindowRequest::kDraggable;
+    manager->requestWindow(request);
+    manager->waitInput(1, 0, 0);
+    manager->destroyWindow("kept");
+    request.name = "kept";
+    request.flags = 0;
+    manager->requestWindow(request);
+    manager->destroyWindow("moving");
+    manager->waitInput(20, 1, 1);
+    if (round < 3) {
+        scenario->nextEntry = popupAtTheEnd ? "restless" : "restlessThenExit";
+        return;
+    }
+    if (popupAtTheEnd) {
+        HMENU menu = CreatePopupMenu();
+        AppendMenuW(menu, MF_STRING, 301, L"One");
+        FCPopupMenuRequest popup = { menu, 40, 40, 0, -1 };
+        trace("popup");
+        int32_t command = manager->trackPopupMenu(popup);
+        DestroyMenu(menu);
+        traceLine("menu", std::to_string(command));
+    }
+    scenario->nextEntry = "";
+}
+} // namespace
+
+LUMIVEX_SCENARIO_ENTRY(restless)
+{
+    restlessRound(scenario, true);
+}
+
+LUMIVEX_SCENARIO_ENTRY(restlessThenExit)
+{
+    restlessRound(scenario, false);
+}
+
+// Focus and activation: a kind-6 window of this module's own that reports
+// the activation it is told of, and a field the manager keeps the focus on.
+namespace {
+class ActivationProbe : public FCChildWindow {
+public:
+    using FCChildWindow::FCChildWindow;
+    int32_t kind() const override { return 6; }
+    FCLResult onNcActivate(FCWParam wParam, FCLParam lParam) override
+    {
+        traceLine("ncactivate", std::to_string(wParam ? 1 : 0));
+        return FCChildWindow::onNcActivate(wParam, lParam);
+    }
+};
+
+FCVWin* makeActivationProbe(const FCWindowRequest& request, FCOasys& manager)
+{
+    auto* probe = new ActivationProbe(
+        manager.owner.handle, request.left, request.top, request.right - request.left, request.bottom - request.top);
+    if (!probe->create()) {
+        delete probe;
+        return nullptr;
+    }
+    return probe;
+}
+
+std::string activeAfterAWhile(FCOasys* manager)
+{
+    manager->waitInput(3, 1, 0);
+    return std::to_string(manager->active);
+}
+} // namespace
+
+LUMIVEX_SCENARIO_ENTRY(attention)
+{
+    FCOasys* manager = scenario->manager;
+    FCOasys::registerWindowFactory(6, makeActivationProbe);
+    FCWindowRequest request = {};
+    request.kind = 6;
+    request.right = 40;
+    request.bottom = 40;
+    request.name = "probe";
+    manager->requestWindow(request);
+    request.kind = 4;
+    request.left = 50;
+    request.right = 90;
+    request.name = "field";
+    FCVWin* field = manager->requestWindow(request);
+    manager->focusWindow = field;
+    traceLine("field", std::to_string(field ? reinterpret_cast<uintptr_t>(field->handle) : 0));
+    trace("wait 0");
+    int32_t code = manager->waitInput(-1, 0, 0);
+    traceLine("code", std::to_string(code) + " active " + std::to_string(manager->active));
+    // The window thread passes an activation on to the top window (1129);
+    // one that comes from the manager's own threads changes nothing.
+    PostThreadMessageW(manager->windowThread.id, FCOasys::kMessageActivateApp, 1, 4242);
+    traceLine("activated", activeAfterAWhile(manager));
+    PostThreadMessageW(manager->windowThread.id, FCOasys::kMessageActivateApp, 0, manager->windowThread.id);
+    traceLine("own thread", activeAfterAWhile(manager));
+    manager->focusWindow = nullptr;
+    manager->destroyWindow("field");
+    manager->destroyWindow("probe");
+    FCOasys::registerWindowFactory(6, nullptr);
+    scenario->nextEntry = "";
+}
+
+// Ends at once; EXIT_ENTRY then waits for input that must not reach it
+// (register 15 = 2).
+LUMIVEX_SCENARIO_ENTRY(exitWaits)
+{
+    scenario->registers[15] = 2;
     scenario->nextEntry = "";
 }
