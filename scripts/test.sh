@@ -15,8 +15,8 @@ ctest --test-dir "$LUMIVEX_ROOT/build/native" -j "$(nproc)" --output-on-failure 
 echo "== win32 tests (Wine)"
 # One Wine server serves the whole run. A test that still fails gets one
 # more run; a test that fails twice fails the run.
-win32_ctest=("$LUMIVEX_ROOT/scripts/win32-ctest.sh" "$LUMIVEX_ROOT/build/win32/wineprefix"
-    --test-dir "$LUMIVEX_ROOT/build/win32" -j "$(nproc)" --output-on-failure --repeat until-pass:2)
+win32_ctest=("$LUMIVEX_ROOT/scripts/win32-ctest.sh" "$LUMIVEX_ROOT/build/win32"
+    -j "$(nproc)" --output-on-failure --repeat until-pass:2)
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     "${win32_ctest[@]}" || status=1
 else

@@ -29,24 +29,21 @@ LUMIVEX_NAMED_ENTRY(EXCEPTION_ENTRY)
 LUMIVEX_NAMED_ENTRY(EXIT_ENTRY)
 {
     trace("EXIT");
-    if (scenario->registers.count > 15 && scenario->registers[15] == 1) {
-        FCWindowRequest request = {};
-        request.kind = 4;
-        request.right = 50;
-        request.bottom = 50;
-        request.name = "farewell";
-        scenario->manager->requestWindow(request);
+    int32_t lingering = scenario->registers.count > 15 ? scenario->registers[15] : 0;
+    if (lingering != 1 && lingering != 2)
+        return 0;
+    FCWindowRequest request = {};
+    request.kind = 4;
+    request.right = 50;
+    request.bottom = 50;
+    request.name = "farewell";
+    FCVWin* farewell = scenario->manager->requestWindow(request);
+    if (lingering == 1) {
         Sleep(300);
         scenario->manager->waitInput(3, 0, 0);
         trace("EXIT done");
-    }
-    if (scenario->registers.count > 15 && scenario->registers[15] == 2) {
-        FCWindowRequest request = {};
-        request.kind = 4;
-        request.right = 50;
-        request.bottom = 50;
-        request.name = "farewell";
-        FCVWin* farewell = scenario->manager->requestWindow(request);
+    } else {
+        // Register 15 = 2: a wait that input must not reach.
         trace(("farewell " + std::to_string(farewell ? reinterpret_cast<uintptr_t>(farewell->handle) : 0)).c_str());
         int32_t code = scenario->manager->waitInput(15, 0, 0);
         trace(("exit code " + std::to_string(code)).c_str());

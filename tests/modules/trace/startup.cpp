@@ -38,6 +38,20 @@ void traceLine(const std::string& name, const std::string& value)
     trace((name + " " + value).c_str());
 }
 
+FCWindowRequest windowRequest(
+    int32_t kind, const char* name, int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t flags = 0)
+{
+    FCWindowRequest request = {};
+    request.kind = kind;
+    request.left = left;
+    request.top = top;
+    request.right = right;
+    request.bottom = bottom;
+    request.name = name;
+    request.flags = flags;
+    return request;
+}
+
 } // namespace
 
 // One line per fact: the window's title, class and first menu item, the
@@ -154,13 +168,7 @@ LUMIVEX_SCENARIO_ENTRY(monitorTarget)
 // Window requests and a popup menu, through the window thread.
 LUMIVEX_SCENARIO_ENTRY(windowRequests)
 {
-    FCWindowRequest request = {};
-    request.kind = 4;
-    request.left = 10;
-    request.top = 20;
-    request.right = 110;
-    request.bottom = 70;
-    request.name = "panel";
+    FCWindowRequest request = windowRequest(4, "panel", 10, 20, 110, 70);
     FCVWin* panel = scenario->manager->requestWindow(request);
     HWND panelWindow = panel ? reinterpret_cast<HWND>(panel->handle) : nullptr;
     RECT placed = {};
@@ -198,20 +206,9 @@ LUMIVEX_SCENARIO_ENTRY(windowRequests)
 // each of two waits its code and where the panel is in its parent.
 LUMIVEX_SCENARIO_ENTRY(dragPanel)
 {
-    FCWindowRequest request = {};
-    request.kind = 4;
-    request.left = 10;
-    request.top = 20;
-    request.right = 110;
-    request.bottom = 100;
-    request.name = "panel";
-    request.flags = FCWindowRequest::kDraggable;
+    FCWindowRequest request = windowRequest(4, "panel", 10, 20, 110, 100, FCWindowRequest::kDraggable);
     FCVWin* panel = scenario->manager->requestWindow(request);
-    FCWindowRequest plainRequest = request;
-    plainRequest.left = 150;
-    plainRequest.right = 250;
-    plainRequest.name = "plain";
-    plainRequest.flags = 0;
+    FCWindowRequest plainRequest = windowRequest(4, "plain", 150, 20, 250, 100);
     FCVWin* plain = scenario->manager->requestWindow(plainRequest);
     if (!panel || !plain) {
         trace("no panel");
@@ -249,14 +246,7 @@ void restlessRound(FCScenario* scenario, bool popupAtTheEnd)
     scenario->registers[15] = 1;
     int32_t round = scenario->registers[14]++;
     traceLine("round", std::to_string(round));
-    FCWindowRequest request = {};
-    request.kind = 4;
-    request.left = 10 + round;
-    request.top = 20;
-    request.right = 110 + round;
-    request.bottom = 100;
-    request.name = "moving";
-    request.flags = FCWindowRequest::kDraggable;
+    FCWindowRequest request = windowRequest(4, "moving", 10 + round, 20, 110 + round, 100, FCWindowRequest::kDraggable);
     manager->requestWindow(request);
     manager->waitInput(1, 0, 0);
     manager->destroyWindow("kept");
@@ -328,16 +318,9 @@ LUMIVEX_SCENARIO_ENTRY(attention)
 {
     FCOasys* manager = scenario->manager;
     FCOasys::registerWindowFactory(6, makeActivationProbe);
-    FCWindowRequest request = {};
-    request.kind = 6;
-    request.right = 40;
-    request.bottom = 40;
-    request.name = "probe";
+    FCWindowRequest request = windowRequest(6, "probe", 0, 0, 40, 40);
     manager->requestWindow(request);
-    request.kind = 4;
-    request.left = 50;
-    request.right = 90;
-    request.name = "field";
+    request = windowRequest(4, "field", 50, 0, 90, 40);
     FCVWin* field = manager->requestWindow(request);
     manager->focusWindow = field;
     traceLine("field", std::to_string(field ? reinterpret_cast<uintptr_t>(field->handle) : 0));
