@@ -90,4 +90,25 @@ $'code 1 at 30 40\ncode 1 at 30 40' | $'code 1 at 35 40\ncode 1 at 35 40') ;;
 *) fail "the drag did not move the panel as expected" ;;
 esac
 
+# The run ends while the player holds the panel in a move: the move ends
+# (as cancelled: the panel stays) and the game closes with the button
+# still down.
+run_game dragWhileEnding
+reached "wait 0"
+read -r panel_x panel_y < <(sed -n 's/^panel \([0-9-]*\) \([0-9-]*\)\r*$/\1 \2/p' "$work/trace.txt")
+[ -n "${panel_x:-}" ] || fail "the panel's place is not in the trace"
+timeout 10 xdotool mousemove $((panel_x + 30)) $((panel_y + 30)) sleep 0.2 mousedown 1 sleep 0.2 \
+    mousemove $((panel_x + 40)) $((panel_y + 30)) sleep 0.4 mousemove $((panel_x + 50)) $((panel_y + 40)) \
+    || fail "xdotool could not drag"
+for _ in $(seq 100); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+held_to_the_end=$(kill -0 "$game_pid" 2>/dev/null && echo no || echo yes)
+xdotool mouseup 1
+finish_game
+[ "$held_to_the_end" = yes ] || fail "the game did not end during the move"
+[ "$(tr -d '\r' < "$work/trace.txt" | tail -n 3)" = $'code 258 at 10 20\nbusy 1\nEXIT' ] \
+    || fail "the run did not end during the move"
+
 echo "input-xdotool-test: real clicks and keys answered the waits"

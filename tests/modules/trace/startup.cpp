@@ -203,8 +203,9 @@ LUMIVEX_SCENARIO_ENTRY(windowRequests)
 }
 
 // A draggable panel and a plain one: "panel <x> <y>" (screen), then for
-// each of two waits its code and where the panel is in its parent.
-LUMIVEX_SCENARIO_ENTRY(dragPanel)
+// each wait its code and where the panel is in its parent.
+namespace {
+void dragPanels(FCScenario* scenario, int32_t waits, int32_t timeout)
 {
     FCWindowRequest request = windowRequest(4, "panel", 10, 20, 110, 100, FCWindowRequest::kDraggable);
     FCVWin* panel = scenario->manager->requestWindow(request);
@@ -225,12 +226,28 @@ LUMIVEX_SCENARIO_ENTRY(dragPanel)
     };
     traceLine("panel", place(panel, true));
     traceLine("plain", place(plain, true));
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < waits; ++i) {
         traceLine("wait", std::to_string(i));
-        int32_t code = scenario->manager->waitInput(-1, 0, 0);
+        int32_t code = scenario->manager->waitInput(timeout, 0, 0);
         traceLine("code", std::to_string(code) + " at " + place(panel, false));
     }
+    // Whether the panel is being moved as the run ends.
+    if (timeout != -1)
+        traceLine("busy", std::to_string(scenario->manager->busy));
     scenario->nextEntry = "";
+}
+} // namespace
+
+LUMIVEX_SCENARIO_ENTRY(dragPanel)
+{
+    dragPanels(scenario, 2, -1);
+}
+
+// The run ends (its one wait runs out after 3 s) while the player may be
+// dragging the panel: "busy 1" when the move was going on.
+LUMIVEX_SCENARIO_ENTRY(dragWhileEnding)
+{
+    dragPanels(scenario, 1, 30);
 }
 
 // Keeps the manager busy for a test that closes the game at random moments:
