@@ -175,6 +175,8 @@ private:
     void endWait(int32_t code, int32_t data);
     void askToClose(FCWindowHandle window);
     void postToWindowThread(unsigned message, uintptr_t wParam, intptr_t lParam);
+    // One click for the pending wait (kInputLeftClick or kInputRightClick).
+    void postClick(int32_t button, intptr_t lParam);
     bool handleWindowThreadMessage(unsigned message, uintptr_t wParam, intptr_t lParam);
     void destroyAllScenarioWindows();
     void serveMonitor(FCWindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);

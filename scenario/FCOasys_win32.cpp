@@ -382,7 +382,7 @@ bool FCOasys::routeWindowInput(void* rawMessage)
             }
         }
         if (waiting)
-            postToWindowThread(kMessageInput, waitMode == 1 ? 13 : kInputLeftClick, waitMode == 1 ? 0 : message.lParam);
+            postClick(kInputLeftClick, message.lParam);
         return false;
     case WM_MOUSEMOVE:
         if (press.pressed
@@ -405,16 +405,14 @@ bool FCOasys::routeWindowInput(void* rawMessage)
             KillTimer(pressed, kPressTimer);
             press = PendingPress();
             if (waiting)
-                postToWindowThread(
-                    kMessageInput, waitMode == 1 ? 13 : kInputLeftClick, waitMode == 1 ? 0 : message.lParam);
+                postClick(kInputLeftClick, message.lParam);
             if (IsWindow(pressed))
                 SendMessageW(pressed, WM_LBUTTONDOWN, MK_LBUTTON, message.lParam);
         }
         return false;
     case WM_RBUTTONUP:
         if (waiting)
-            postToWindowThread(
-                kMessageInput, waitMode == 1 ? 27 : kInputRightClick, waitMode == 1 ? 0 : message.lParam);
+            postClick(kInputRightClick, message.lParam);
         return false;
     default:
         return false;
@@ -607,8 +605,7 @@ uint32_t FCOasys::runScenario()
 
 int32_t FCOasys::waitInput(int32_t timeout, int32_t mode, int32_t raw)
 {
-    while (busy)
-        Sleep(100);
+    waitUntilFree(100);
     input.wait(INFINITE);
     input.reset();
     waitMode = mode;
@@ -663,6 +660,16 @@ void FCOasys::takeInput(int32_t code, int32_t data)
 void FCOasys::postToWindowThread(unsigned message, uintptr_t wParam, intptr_t lParam)
 {
     PostThreadMessageW(windowThread.id, message, wParam, lParam);
+}
+
+void FCOasys::postClick(int32_t button, intptr_t lParam)
+{
+    // The click wait takes clicks as Enter and Escape; other waits as
+    // buttons, with the point.
+    if (waitMode == 1)
+        postToWindowThread(kMessageInput, button == kInputLeftClick ? 13 : 27, 0);
+    else
+        postToWindowThread(kMessageInput, static_cast<uintptr_t>(button), lParam);
 }
 
 // --- The window thread's own messages ---

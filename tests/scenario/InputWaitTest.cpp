@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/GameFolder.h"
+#include "support/RunningGame_win32.h"
 
 // Input waits of a running game, the input coming as the window system
 // delivers it: posted to the game's top window and to its picture.
@@ -16,59 +17,6 @@ std::string ini(const char* entry, const std::string& extra = "")
     return "[setting]\r\nCLASS=" + testClassName()
         + "\r\nTITLE=Lumivex Test\r\n[release]\r\nscenario=story.dll\r\nentry=" + entry + "\r\n" + extra;
 }
-
-// A game started in the background, driven by the test.
-class RunningGame {
-public:
-    RunningGame(GameFolder& game, const RunOptions& options = RunOptions())
-        : m_game(game)
-        , m_process(game.start(options))
-    {
-        std::string name = testClassName() + ".wndclass";
-        std::wstring className(name.begin(), name.end());
-        // The view comes a moment after its window.
-        for (int i = 0; i < 300 && !m_view; ++i) {
-            Sleep(100);
-            m_top = FindWindowW(className.c_str(), L"Lumivex Test");
-            m_view = m_top ? FindWindowExW(m_top, nullptr, L"FCScenarioView", nullptr) : nullptr;
-        }
-    }
-    ~RunningGame()
-    {
-        if (m_process)
-            m_game.finish(m_process, 100);
-    }
-
-    HWND top() const { return m_top; }
-    HWND view() const { return m_view; }
-
-    // Waits until the trace holds the line (at most 20 s), then a little
-    // more, so the wait that the line announces has begun.
-    bool reached(const std::string& line)
-    {
-        for (int i = 0; i < 200; ++i) {
-            if (("\n" + m_game.readBytes(L"trace.txt")).find("\n" + line + "\n") != std::string::npos) {
-                Sleep(300);
-                return true;
-            }
-            Sleep(100);
-        }
-        return false;
-    }
-
-    GameRun finish(unsigned timeoutMs = 30000)
-    {
-        void* process = m_process;
-        m_process = nullptr;
-        return m_game.finish(process, timeoutMs);
-    }
-
-private:
-    GameFolder& m_game;
-    void* m_process;
-    HWND m_top = nullptr;
-    HWND m_view = nullptr;
-};
 
 std::string stripped(std::string text)
 {
@@ -155,7 +103,7 @@ TEST(InputWait, TheCloseQuestionAnsweredYesEndsTheRun)
     // The stop ends the wait through EXCEPTION_ENTRY and EXIT_ENTRY, and
     // shows nothing beyond the question.
     EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nEXCEPTION\nEXIT\n");
-    EXPECT_EQ(stripped(run.messages),
+    EXPECT_EQ(run.messages,
         "scenario manager\tゲームを強制終了します。よろしいですか？\t" + std::to_string(0x4 | 0x30 | 0x2000 | 0x10000)
             + "\n");
 }
@@ -192,21 +140,6 @@ TEST(InputWait, NoAbortCheckClosesWithoutAQuestion)
     EXPECT_EQ(run.messages, "");
 }
 
-namespace {
-// The window handle a test module wrote as "<name> <handle>" in the trace.
-HWND tracedWindow(GameFolder& folder, const std::string& name)
-{
-    for (int i = 0; i < 200; ++i) {
-        std::string trace = "\n" + folder.readBytes(L"trace.txt");
-        size_t at = trace.find("\n" + name + " ");
-        if (at != std::string::npos)
-            return reinterpret_cast<HWND>(std::stoul(trace.substr(at + name.size() + 2)));
-        Sleep(100);
-    }
-    return nullptr;
-}
-} // namespace
-
 // While EXIT_ENTRY runs, keys and clicks reach neither its wait nor the
 // windows of the window thread: the wait runs out.
 TEST(InputWait, InputWhileExitingIsDropped)
@@ -215,7 +148,7 @@ TEST(InputWait, InputWhileExitingIsDropped)
     folder.writeFile(L"Lumivex.ini", ini("exitWaits"));
     RunningGame game(folder);
     ASSERT_NE(game.view(), nullptr);
-    HWND farewell = tracedWindow(folder, "farewell");
+    HWND farewell = game.tracedWindow("farewell");
     ASSERT_NE(farewell, nullptr);
     Sleep(300);
     PostMessageW(game.top(), WM_KEYDOWN, VK_RETURN, 0x1C0001);
@@ -238,7 +171,7 @@ TEST(InputWait, FocusAndActivationReachTheScenarioWindows)
     folder.writeFile(L"Lumivex.ini", ini("attention"));
     RunningGame game(folder);
     ASSERT_NE(game.top(), nullptr);
-    HWND field = tracedWindow(folder, "field");
+    HWND field = game.tracedWindow("field");
     ASSERT_NE(field, nullptr);
     ASSERT_TRUE(game.reached("wait 0"));
 
@@ -294,7 +227,7 @@ TEST(InputWait, ClosedAtRandomMomentsEveryRunEndsWithinSeconds)
         EXPECT_EQ(run.exitCode, 0u) << where;
         EXPECT_LT(took, 5000u) << where;
         EXPECT_NE(run.trace.find("EXIT\n"), std::string::npos) << where;
-        std::string messages = stripped(run.messages);
+        const std::string& messages = run.messages;
         EXPECT_TRUE(messages.empty()
             || (ask && messages.rfind("scenario manager\t", 0) == 0 && messages.find('\n') == messages.size() - 1))
             << where << "\nmessages:\n"

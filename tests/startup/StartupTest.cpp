@@ -14,6 +14,7 @@
 #include "startup/UxMessageTable.h"
 #include "startup/UxOsVersion.h"
 #include "support/GameFolder.h"
+#include "support/RunningGame_win32.h"
 #include "support/WindowTestSupport_win32.h"
 
 // The real executable started from a game folder, its settings read back
@@ -350,8 +351,8 @@ public:
         record.hInstance = GetModuleHandleW(nullptr);
         record.lpszClassName = className.c_str();
         RegisterClassW(&record);
-        m_window = CreateWindowExW(0, className.c_str(), L"Lumivex Test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        m_window = CreateWindowExW(0, className.c_str(), L"Lumivex Test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+            nullptr, GetModuleHandleW(nullptr), nullptr);
         s_received.clear();
     }
     ~RunningCopy()
@@ -405,15 +406,8 @@ TEST(Startup, TheRunningCopyTakesTheSceneFromTheClipboard)
 {
     GameFolder game;
     game.writeFile(L"Lumivex.ini", ini("", "", "linger"));
-    void* first = game.start(RunOptions());
-    ASSERT_NE(first, nullptr);
-    HWND window = nullptr;
-    for (int i = 0; i < 300 && !window; ++i) {
-        Sleep(100);
-        std::string className = testClassName() + ".wndclass";
-        window = FindWindowW(std::wstring(className.begin(), className.end()).c_str(), L"Lumivex Test");
-    }
-    ASSERT_NE(window, nullptr);
+    RunningGame first(game);
+    ASSERT_NE(first.top(), nullptr);
     // The editor leaves the scene's name on the clipboard, then starts a copy.
     UINT format = RegisterClipboardFormatW(L"CorvaneSceneName");
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -435,7 +429,7 @@ TEST(Startup, TheRunningCopyTakesTheSceneFromTheClipboard)
 
     Sleep(500);
     game.writeFile(L"stop.txt", "");
-    GameRun run = game.finish(first);
+    GameRun run = first.finish();
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.trace, "INIT (null)\nlinger\nscene scene01\nEXIT\n");
