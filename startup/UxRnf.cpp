@@ -45,6 +45,33 @@ void appendLinePart(std::string& out, const char* text, const char* end)
     out.append(text, static_cast<size_t>((p < end ? p : end) - text));
 }
 
+// The end of the line that starts at p as a reader cuts it: a line feed
+// taken as the trail byte of a double-byte character ends no line.
+const char* readerLineEnd(const char* p)
+{
+    while (*p && !isLineBreak(*p))
+        p += isLeadByte(static_cast<unsigned char>(*p)) && p[1] ? 2 : 1;
+    return p;
+}
+
+// The start of the line after the one that ends at end.
+const char* nextReaderLine(const char* end)
+{
+    if (*end == '\r' && end[1] == '\n')
+        ++end;
+    return *end ? end + 1 : end;
+}
+
+// Whether the line [p, end), read back inside a block, would close it.
+bool closesBlock(const char* p, const char* end)
+{
+    FCString source;
+    source.assign(p, static_cast<int32_t>(end - p), FCString::kDefaultBlockSize);
+    source.home();
+    FCString line;
+    return source.readLine(line, FCString::kTrimBlanks | FCString::kTrimIdeographicSpace) && line == "-->";
+}
+
 } // namespace
 
 UxRnf::UxRnf()
@@ -199,29 +226,28 @@ FCString UxRnf::format(const Pairs& pairs)
     std::string out;
     for (const auto& [key, value] : pairs) {
         const char* text = value.text();
-        // The key "<--" on a line of its own would open a block.
-        if (!std::strpbrk(text, "\r\n") && key != "<--") {
+        const char* firstEnd = readerLineEnd(text);
+        // The key "<--" on a line of its own would open a block, and the key
+        // "-->" would close the block it opens: of that key's value only the
+        // first line can be kept.
+        if ((!*firstEnd && key != "<--") || key == "-->") {
             out.append(key.text()).append("=");
-            appendLinePart(out, text, text + value.length());
+            appendLinePart(out, text, firstEnd);
             out.append("\n");
             continue;
         }
         // A value of several lines goes out as a block, which reads back
         // as the same lines joined by line feeds (each line with its leading
-        // blanks dropped, as every line read).
+        // blanks dropped, as every line read). A line that would close the
+        // block is left out: the lines after it would come back as pairs.
         out.append("<--\n").append(key.text()).append("=\n");
-        // The lines are cut where a reader's lines end: a line feed taken
-        // as the trail byte of a double-byte character ends none.
-        const char* p = text;
-        while (*p) {
-            const char* end = p;
-            while (*end && !isLineBreak(*end))
-                end += isLeadByte(static_cast<unsigned char>(*end)) && end[1] ? 2 : 1;
-            appendLinePart(out, p, end);
-            out.append("\n");
-            if (*end == '\r' && end[1] == '\n')
-                ++end;
-            p = *end ? end + 1 : end;
+        for (const char* p = text; *p;) {
+            const char* end = readerLineEnd(p);
+            if (!closesBlock(p, end)) {
+                appendLinePart(out, p, end);
+                out.append("\n");
+            }
+            p = nextReaderLine(end);
         }
         out.append("-->\n");
     }

@@ -228,6 +228,29 @@ TEST_F(Rnf, SaveWritesPlainPairsInKeyOrder)
     UxRnf::parse(FCString("<--\n<--=x\n-->\n"), odd);
     ASSERT_EQ(dump(odd), "<--=x\n");
     EXPECT_STREQ(UxRnf::format(odd).text(), "<--\n<--=\nx\n-->\n");
+
+    // What can't be written as a block must not come back as more pairs: the
+    // key "-->" keeps the first line of its value, and a value line that
+    // reads as "-->" is left out.
+    struct {
+        const char* key;
+        const char* value;
+        const char* text;
+    } const unwritable[] = {
+        {"-->", "one\ntwo=2", "-->=one\n"},
+        {"k", "one\n  -->\ntwo=2", "<--\nk=\none\ntwo=2\n-->\n"},
+        // A line feed swallowed by a lead byte makes no second line.
+        {"-->", "a\xEC\nb", "-->=a\xEC\nb\n"},
+    };
+    for (const auto& c : unwritable) {
+        UxRnf::Pairs one;
+        one.emplace(FCString(c.key), FCString(c.value));
+        FCString text = UxRnf::format(one);
+        EXPECT_STREQ(text.text(), c.text) << c.key;
+        UxRnf::Pairs back;
+        UxRnf::parse(text, back);
+        EXPECT_EQ(back.size(), 1u) << c.key;
+    }
 }
 
 TEST_F(Rnf, SavedScrambledPairsStayReadable)
