@@ -237,10 +237,10 @@ TEST_F(Rnf, SaveWritesPlainPairsInKeyOrder)
         const char* value;
         const char* text;
     } const unwritable[] = {
-        {"-->", "one\ntwo=2", "-->=one\n"},
-        {"k", "one\n  -->\ntwo=2", "<--\nk=\none\ntwo=2\n-->\n"},
+        { "-->", "one\ntwo=2", "-->=one\n" },
+        { "k", "one\n  -->\ntwo=2", "<--\nk=\none\ntwo=2\n-->\n" },
         // A line feed swallowed by a lead byte makes no second line.
-        {"-->", "a\xEC\nb", "-->=a\xEC\nb\n"},
+        { "-->", "a\xEC\nb", "-->=a\xEC\nb\n" },
     };
     for (const auto& c : unwritable) {
         UxRnf::Pairs one;
