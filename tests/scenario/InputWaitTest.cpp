@@ -34,17 +34,17 @@ TEST(InputWait, ClickWaitsTakeClicksEnterSpaceAndEscape)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("waitClicks"));
     RunningGame game(folder);
-    ASSERT_NE(game.top(), nullptr);
-    ASSERT_NE(game.view(), nullptr);
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_NE(game.view(), nullptr) << game.describe();
 
-    ASSERT_TRUE(game.reached("wait 0"));
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
     PostMessageW(game.view(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
     PostMessageW(game.view(), WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
-    ASSERT_TRUE(game.reached("wait 1"));
+    ASSERT_TRUE(game.reached("wait 1")) << game.describe();
     // A letter does not answer a click wait; the space key does.
     PostMessageW(game.top(), WM_KEYDOWN, 'A', 0x1E0001);
     PostMessageW(game.top(), WM_KEYDOWN, VK_SPACE, 0x390001);
-    ASSERT_TRUE(game.reached("wait 2"));
+    ASSERT_TRUE(game.reached("wait 2")) << game.describe();
     PostMessageW(game.view(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 30));
     GameRun run = game.finish();
     ASSERT_TRUE(run.finished);
@@ -58,12 +58,12 @@ TEST(InputWait, KeyWaitsTakeEveryKeyButShiftAndTheWheel)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("waitKeys"));
     RunningGame game(folder);
-    ASSERT_NE(game.top(), nullptr);
-    ASSERT_TRUE(game.reached("wait 0"));
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
     PostMessageW(game.top(), WM_KEYDOWN, VK_SHIFT, 0x2A0001);
     PostMessageW(game.top(), WM_KEYDOWN, VK_CONTROL, 0x1D0001);
     PostMessageW(game.top(), WM_KEYDOWN, 'A', 0x1E0001);
-    ASSERT_TRUE(game.reached("wait 1"));
+    ASSERT_TRUE(game.reached("wait 1")) << game.describe();
     PostMessageW(game.top(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(100, 100));
     GameRun run = game.finish();
     ASSERT_TRUE(run.finished);
@@ -94,8 +94,8 @@ TEST(InputWait, TheCloseQuestionAnsweredYesEndsTheRun)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("waitForever"));
     RunningGame game(folder);
-    ASSERT_NE(game.top(), nullptr);
-    ASSERT_TRUE(game.reached("wait 0"));
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
     PostMessageW(game.top(), WM_SYSCOMMAND, SC_CLOSE, 0);
     GameRun run = game.finish();
     ASSERT_TRUE(run.finished);
@@ -115,8 +115,8 @@ TEST(InputWait, TheCloseQuestionAnsweredNoKeepsPlaying)
     RunOptions no;
     no.answer = 7;
     RunningGame game(folder, no);
-    ASSERT_NE(game.top(), nullptr);
-    ASSERT_TRUE(game.reached("wait 0"));
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
     PostMessageW(game.top(), WM_SYSCOMMAND, SC_CLOSE, 0);
     Sleep(500);
     PostMessageW(game.top(), WM_KEYDOWN, VK_RETURN, 0x1C0001);
@@ -131,8 +131,8 @@ TEST(InputWait, NoAbortCheckClosesWithoutAQuestion)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("waitForever", "[option]\r\nNoAbortCheck=1\r\n"));
     RunningGame game(folder);
-    ASSERT_NE(game.top(), nullptr);
-    ASSERT_TRUE(game.reached("wait 0"));
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
     PostMessageW(game.top(), WM_SYSCOMMAND, SC_CLOSE, 0);
     GameRun run = game.finish();
     ASSERT_TRUE(run.finished);
@@ -147,7 +147,7 @@ TEST(InputWait, InputWhileExitingIsDropped)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("exitWaits"));
     RunningGame game(folder);
-    ASSERT_NE(game.view(), nullptr);
+    ASSERT_NE(game.view(), nullptr) << game.describe();
     HWND farewell = game.tracedWindow("farewell");
     ASSERT_NE(farewell, nullptr);
     Sleep(300);
@@ -170,10 +170,10 @@ TEST(InputWait, FocusAndActivationReachTheScenarioWindows)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("attention"));
     RunningGame game(folder);
-    ASSERT_NE(game.top(), nullptr);
+    ASSERT_NE(game.top(), nullptr) << game.describe();
     HWND field = game.tracedWindow("field");
     ASSERT_NE(field, nullptr);
-    ASSERT_TRUE(game.reached("wait 0"));
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
 
     PostMessageW(game.top(), WM_SETFOCUS, 0, 0);
     DWORD windowThread = GetWindowThreadProcessId(field, nullptr);
@@ -214,7 +214,7 @@ TEST(InputWait, ClosedAtRandomMomentsEveryRunEndsWithinSeconds)
         RunOptions yes;
         yes.answer = 6;
         RunningGame game(folder, yes);
-        ASSERT_NE(game.top(), nullptr);
+        ASSERT_NE(game.top(), nullptr) << game.describe();
         int delay = delays(random);
         Sleep(delay);
         DWORD closed = GetTickCount();
@@ -273,8 +273,8 @@ TEST(DeveloperMonitor, ReadsAndWritesEveryRegisterKind)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("monitorTarget"));
     RunningGame game(folder);
-    ASSERT_NE(game.top(), nullptr);
-    ASSERT_TRUE(game.reached("wait 0"));
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
     std::wstring gameClass = wide(testClassName());
 
     std::wstring dumpFile = folder.path() + L"\\dump.txt";
@@ -312,8 +312,8 @@ TEST(WindowRequests, TheWindowThreadMakesListsAndDestroysWindowsAndShowsMenus)
     GameFolder folder;
     folder.writeFile(L"Lumivex.ini", ini("windowRequests"));
     RunningGame game(folder);
-    ASSERT_NE(game.top(), nullptr);
-    ASSERT_TRUE(game.reached("popup"));
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("popup")) << game.describe();
     // The player picks the first item with the keyboard.
     HWND menu = nullptr;
     for (int i = 0; i < 50 && !menu; ++i) {

@@ -30,8 +30,15 @@ run_game() {
     (cd "$work" && LUMIVEX_MESSAGE_LOG="$(winepath -w "$work/messages.txt" 2>/dev/null || echo messages.txt)" \
         "$wine_run" Lumivex.exe) &
     game_pid=$!
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Lumivex Xdo$' | head -n 1) \
-        || fail "the game window did not appear"
+    # A search walks every window of the display, and xdotool exits when
+    # one of them (another test's) is destroyed under it: search again.
+    window=
+    for _ in $(seq 300); do
+        window=$(xdotool search --onlyvisible --name '^Lumivex Xdo$' 2>/dev/null | head -n 1) || true
+        [ -n "$window" ] && break
+        sleep 0.2
+    done
+    [ -n "$window" ] || fail "the game window did not appear"
 }
 
 finish_game() {

@@ -53,6 +53,20 @@ public:
         return waitForTraceLine(name + " ", &handle) ? reinterpret_cast<HWND>(std::stoul(handle)) : nullptr;
     }
 
+    // Where the game is, for a test that did not find what it waited for:
+    // whether it runs, and its trace and messages so far.
+    std::string describe() const
+    {
+        std::string state = "the game is running";
+        DWORD code = 0;
+        if (!m_process)
+            state = "the game did not start";
+        else if (WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0 && GetExitCodeProcess(m_process, &code))
+            state = "the game ended with " + std::to_string(code);
+        return state + "\ntrace:\n" + m_game.readBytes(L"trace.txt") + "messages:\n"
+            + m_game.readBytes(L"messages.txt");
+    }
+
     GameRun finish(unsigned timeoutMs = 30000)
     {
         void* process = m_process;
