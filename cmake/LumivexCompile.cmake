@@ -35,7 +35,13 @@ endfunction()
 
 if(LUMIVEX_WIN32)
   set(LUMIVEX_RUNTIME_DLLS)
-  foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll)
+  # The 32-bit runtime unwinds with DWARF tables, the 64-bit one with SEH.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(libgcc libgcc_s_seh-1.dll)
+  else()
+    set(libgcc libgcc_s_dw2-1.dll)
+  endif()
+  foreach(dll libstdc++-6.dll ${libgcc})
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")

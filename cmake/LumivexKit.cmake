@@ -3,6 +3,10 @@
 # maker's project would be.
 include(CMakePackageConfigHelpers)
 
+# The kit carries the toolchain file of the build it comes from
+# (toolchain-mingw32.cmake, or toolchain-mingw64.cmake in the x86-64 build).
+get_filename_component(LUMIVEX_KIT_TOOLCHAIN "${CMAKE_TOOLCHAIN_FILE}" NAME)
+
 install(TARGETS lumivex Lumivex
         RUNTIME DESTINATION bin COMPONENT kit
         ARCHIVE DESTINATION lib COMPONENT kit)
@@ -17,7 +21,7 @@ write_basic_package_version_file("${CMAKE_BINARY_DIR}/LumivexConfigVersion.cmake
                                  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMinorVersion)
 install(FILES "${PROJECT_SOURCE_DIR}/cmake/kit/LumivexConfig.cmake"
               "${CMAKE_BINARY_DIR}/LumivexConfigVersion.cmake"
-              "${PROJECT_SOURCE_DIR}/cmake/toolchain-mingw32.cmake"
+              "${CMAKE_TOOLCHAIN_FILE}"
         DESTINATION lib/cmake/Lumivex COMPONENT kit)
 
 set(LUMIVEX_KIT_DIR "${CMAKE_BINARY_DIR}/kit")
@@ -35,7 +39,7 @@ function(lumivex_kit_project name source)
     SOURCE_DIR "${source}"
     BINARY_DIR "${CMAKE_BINARY_DIR}/${name}"
     CMAKE_GENERATOR Ninja
-    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${LUMIVEX_KIT_DIR}/lib/cmake/Lumivex/toolchain-mingw32.cmake
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${LUMIVEX_KIT_DIR}/lib/cmake/Lumivex/${LUMIVEX_KIT_TOOLCHAIN}
                -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE} ${ARGN}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON

@@ -143,8 +143,9 @@ public:
     FCDll scenarioModule;
     FCThread scenarioThread;
     FCXList<FCVWin> windows;
-    // The system's SYSTEM_INFO record, read at construction.
-    alignas(4) uint8_t systemInformation[36];
+    // The system's SYSTEM_INFO record, read at construction (36 bytes in
+    // 32 bits: three of its fields are pointer-sized).
+    alignas(void*) uint8_t systemInformation[24 + 3 * sizeof(void*)];
     volatile int32_t busy;
     volatile int32_t active;
     FCString initArgument;

@@ -40,3 +40,35 @@ as_root() {
         die "need root to run: $*"
     fi
 }
+
+# choose_windows_build: which Windows build the tests and the sample game run
+# from. Sets LUMIVEX_WINDOWS_BUILD to win32 (the product, under 32-bit Wine)
+# or win64 (the same tree built for x86-64, under wine64, where this kernel
+# cannot run 32-bit programs) and prints one line saying which and why.
+# LUMIVEX_WINDOWS_RUNNER=wine or wine64 forces the choice.
+choose_windows_build() {
+    local why
+    case "${LUMIVEX_WINDOWS_RUNNER:-}" in
+        wine) LUMIVEX_WINDOWS_BUILD=win32 why="Wine 32-bit (forced by LUMIVEX_WINDOWS_RUNNER=wine)" ;;
+        wine64) LUMIVEX_WINDOWS_BUILD=win64
+            why="forced by LUMIVEX_WINDOWS_RUNNER=wine64; running the same suite built for x86-64 under wine64" ;;
+        '')
+            # Wine's own 32-bit loader is the program the suite needs to run.
+            local loader=/usr/lib/wine/wine out
+            if [ ! -x "$loader" ]; then
+                LUMIVEX_WINDOWS_BUILD=win64
+                why="32-bit Wine ($loader) is not installed; running the same suite built for x86-64 under wine64"
+            elif out=$("$loader" --version 2>&1); then
+                LUMIVEX_WINDOWS_BUILD=win32 why="Wine 32-bit"
+            elif [[ "$out" == *"Exec format error"* ]]; then
+                LUMIVEX_WINDOWS_BUILD=win64
+                why="this kernel cannot run 32-bit programs; running the same suite built for x86-64 under wine64"
+            else
+                LUMIVEX_WINDOWS_BUILD=win64
+                why="32-bit Wine does not start ($(printf '%s' "$out" | head -n 1)); running the same suite built for x86-64 under wine64"
+            fi ;;
+        *) die "LUMIVEX_WINDOWS_RUNNER must be wine or wine64, not '$LUMIVEX_WINDOWS_RUNNER'" ;;
+    esac
+    export LUMIVEX_WINDOWS_BUILD
+    echo "win32 tests: $why"
+}

@@ -1,17 +1,28 @@
-# Configures and builds the two build trees. Sourced by test.sh and run-demo.sh.
+# Configures and builds the build trees. Sourced by test.sh and run-demo.sh.
 
-# build_win32 [TARGET...]: the win32 tree in build/win32 (or $LUMIVEX_WIN32_BUILD).
-build_win32() {
-    local dir=${LUMIVEX_WIN32_BUILD:-$LUMIVEX_ROOT/build/win32}
-    local deps
-    deps=$("$LUMIVEX_ROOT/scripts/build-deps.sh")
+# build_windows ARCH [TARGET...]: the Windows tree of ARCH, win32 (the
+# product, in build/win32 or $LUMIVEX_WIN32_BUILD) or win64 (the x86-64 build
+# of the same tree for wine64, in build/win64 or $LUMIVEX_WIN64_BUILD).
+build_windows() {
+    local arch=$1 dir toolchain deps
+    shift
+    case "$arch" in
+        win32) dir=${LUMIVEX_WIN32_BUILD:-$LUMIVEX_ROOT/build/win32} toolchain=toolchain-mingw32.cmake ;;
+        win64) dir=${LUMIVEX_WIN64_BUILD:-$LUMIVEX_ROOT/build/win64} toolchain=toolchain-mingw64.cmake ;;
+        *) die "unknown Windows build '$arch'" ;;
+    esac
+    deps=$("$LUMIVEX_ROOT/scripts/build-deps.sh" "$arch")
     cmake -S "$LUMIVEX_ROOT" -B "$dir" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$LUMIVEX_ROOT/cmake/toolchain-mingw32.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVEX_DEPS_PREFIX="$deps" >"$LUMIVEX_LOGS/configure-win32.log" 2>&1 \
-        || { tail -n 20 "$LUMIVEX_LOGS/configure-win32.log" >&2; die "configuring the win32 build failed; see $LUMIVEX_LOGS/configure-win32.log"; }
+        -DCMAKE_TOOLCHAIN_FILE="$LUMIVEX_ROOT/cmake/$toolchain" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVEX_DEPS_PREFIX="$deps" >"$LUMIVEX_LOGS/configure-$arch.log" 2>&1 \
+        || { tail -n 20 "$LUMIVEX_LOGS/configure-$arch.log" >&2; die "configuring the $arch build failed; see $LUMIVEX_LOGS/configure-$arch.log"; }
     local targets=()
     for t in "$@"; do targets+=(--target "$t"); done
-    cmake --build "$dir" "${targets[@]}" || die "the win32 build failed"
+    cmake --build "$dir" "${targets[@]}" || die "the $arch build failed"
+}
+
+build_win32() {
+    build_windows win32 "$@"
 }
 
 # build_native: the native tree in build/native (or $LUMIVEX_NATIVE_BUILD;

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need, only those missing.
-# Usage: install-packages.sh [native] [win32] [run]
+# Usage: install-packages.sh [native] [win32] [win64] [run]
+# (win64: the x86-64 cross compiler and wine64, for machines that cannot run
+# 32-bit programs.)
 source "$(dirname "$0")/common.sh"
 
-want_native=0 want_win32=0 want_run=0
+want_native=0 want_win32=0 want_win64=0 want_run=0
 for a in "$@"; do
     case "$a" in
         native) want_native=1 ;;
         win32) want_win32=1 ;;
+        win64) want_win64=1 ;;
         run) want_run=1 ;;
         *) die "unknown package group '$a'" ;;
     esac
@@ -22,6 +25,9 @@ if [ $want_win32 = 1 ] || [ $want_run = 1 ]; then
     pkgs+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools nasm libz-mingw-w64-dev
         googletest dpkg-dev patch xz-utils bzip2
         wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick alsa-utils)
+fi
+if [ $want_win64 = 1 ]; then
+    pkgs+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64)
 fi
 
 missing=()

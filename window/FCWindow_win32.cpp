@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <mmsystem.h>
 
 #include <string>
@@ -162,7 +164,8 @@ int32_t FCWindow::registerAndCreate(bool extended)
     record.style = classStyle();
     record.lpfnWndProc = frameworkWindowProcedure;
     record.cbClsExtra = classExtraBytes();
-    record.cbWndExtra = windowExtraBytes();
+    // The first extra bytes hold the object pointer, whatever a class asks for.
+    record.cbWndExtra = std::max<int>(windowExtraBytes(), sizeof(FCWindow*));
     record.hInstance = GetModuleHandleW(nullptr);
     record.hIcon = classIcon();
     record.hCursor = classCursor();
@@ -389,7 +392,8 @@ int32_t FCWindow::classExtraBytes()
 
 int32_t FCWindow::windowExtraBytes()
 {
-    return 4;
+    // Room for the object pointer (4 bytes in 32 bits).
+    return sizeof(FCWindow*);
 }
 
 HICON__* FCWindow::classIcon()

@@ -6,8 +6,9 @@
 #   lumivex_add_game(mygame FOLDER ${CMAKE_BINARY_DIR}/game MODULES resident FILES Lumivex.ini)
 
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
-  message(FATAL_ERROR "Lumivex scenario modules are 32-bit Windows DLLs: configure with the kit's "
-                      "toolchain file (${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw32.cmake)")
+  file(GLOB _lumivex_toolchain "${CMAKE_CURRENT_LIST_DIR}/toolchain-*.cmake")
+  message(FATAL_ERROR "Lumivex scenario modules are Windows DLLs: configure with the kit's "
+                      "toolchain file (${_lumivex_toolchain})")
 endif()
 
 get_filename_component(LUMIVEX_KIT_PREFIX "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)

@@ -1,102 +1,125 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <vector>
 
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
-#include "support/TestFiles_win32.h"
+#include "support/ContractLayout.h"
 
 // Scenario modules are compiled apart from the host and reach these objects'
-// members directly: the members must lie in their contract order with their
-// contract widths (32-bit build).
-namespace {
+// members directly: the members lie in their contract order with their
+// contract widths (checked as this file compiles).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
 
-void expectIncreasing(const std::vector<size_t>& offsets)
-{
-    for (size_t i = 1; i < offsets.size(); ++i)
-        EXPECT_LT(offsets[i - 1], offsets[i]) << "member " << i;
-}
+LUMIVEX_SIZE_IS(FCString, 12);
+LUMIVEX_SIZE_IS(FCSignature, 16);
+LUMIVEX_SIZE_IS(FCReg, 12);
+LUMIVEX_SIZE_IS(FCStrReg, 12);
+LUMIVEX_SIZE_IS(FCRandom, 152);
+LUMIVEX_SIZE_IS(FCDll, 20);
+LUMIVEX_SIZE_IS(FCEvent, 8);
+LUMIVEX_SIZE_IS(FCThread, 20);
+LUMIVEX_SIZE_IS(FCCriticalSection, 32);
+LUMIVEX_SIZE_IS(FCXList<FCDll>, 12);
 
-} // namespace
+using Scenario = FCScenario;
+LUMIVEX_MEMBER_AT(FCScenario, manager, 4);
+LUMIVEX_MEMBER_AT(FCScenario, gameSignature, 8);
+LUMIVEX_MEMBER_AT(FCScenario, registers, 24);
+LUMIVEX_MEMBER_AT(FCScenario, stringRegisters, 36);
+LUMIVEX_MEMBER_AT(FCScenario, waveDevice, 48);
+LUMIVEX_MEMBER_AT(FCScenario, midi, 64);
+LUMIVEX_MEMBER_AT(FCScenario, cd, 68);
+LUMIVEX_MEMBER_AT(FCScenario, systemEudcFont, 72);
+LUMIVEX_MEMBER_AT(FCScenario, gameEudcFont, 84);
+LUMIVEX_MEMBER_AT(FCScenario, random, 96);
+LUMIVEX_MEMBER_AT(FCScenario, objectLock, 248);
+LUMIVEX_MEMBER_AT(FCScenario, objects, 280);
+LUMIVEX_MEMBER_AT(FCScenario, systemRegisters, 292);
+LUMIVEX_MEMBER_AT(FCScenario, workArea, 304);
+LUMIVEX_MEMBER_AT(FCScenario, words, 560);
+LUMIVEX_MEMBER_AT(FCScenario, modules, 568);
+LUMIVEX_MEMBER_AT(FCScenario, eudcFlag, 580);
+LUMIVEX_MEMBER_AT(FCScenario, names, 584);
+LUMIVEX_MEMBER_AT(FCScenario, nextEntry, 608);
+LUMIVEX_MEMBER_AT(FCScenario, nextModule, 620);
+LUMIVEX_MEMBER_AT(FCScenario, residentModule, 632);
+LUMIVEX_MEMBER_AT(FCScenario, saveFolder, 636);
+LUMIVEX_MEMBER_AT(FCScenario, secondLock, 648);
+LUMIVEX_MEMBER_AT(FCScenario, orderedMap, 680);
+LUMIVEX_MEMBER_AT(FCScenario, limits, 688);
+LUMIVEX_MEMBER_AT(FCScenario, lastWord, 696);
+static_assert(ascending({ offsetof(Scenario, manager), offsetof(Scenario, gameSignature), offsetof(Scenario, registers), offsetof(Scenario, stringRegisters), offsetof(Scenario, waveDevice), offsetof(Scenario, midi), offsetof(Scenario, cd), offsetof(Scenario, systemEudcFont), offsetof(Scenario, gameEudcFont), offsetof(Scenario, random), offsetof(Scenario, objectLock), offsetof(Scenario, objects), offsetof(Scenario, systemRegisters), offsetof(Scenario, workArea), offsetof(Scenario, words), offsetof(Scenario, modules), offsetof(Scenario, eudcFlag), offsetof(Scenario, names), offsetof(Scenario, nextEntry), offsetof(Scenario, nextModule), offsetof(Scenario, residentModule), offsetof(Scenario, saveFolder), offsetof(Scenario, secondLock), offsetof(Scenario, orderedMap), offsetof(Scenario, limits), offsetof(Scenario, lastWord) }));
+// The 256-byte work area and the two words sit back to back.
+static_assert(offsetof(FCScenario, words) == offsetof(FCScenario, workArea) + 256);
+// The last word ends the object (but for padding to the object's alignment).
+static_assert(sizeof(FCScenario) - (offsetof(FCScenario, lastWord) + 4) < alignof(FCScenario));
+LUMIVEX_SIZE_IS(FCScenario, 700);
 
-TEST(ScenarioLayout, MemberWidths)
-{
-    EXPECT_EQ(sizeof(FCString), 12u);
-    EXPECT_EQ(sizeof(FCSignature), 16u);
-    EXPECT_EQ(sizeof(FCReg), 12u);
-    EXPECT_EQ(sizeof(FCStrReg), 12u);
-    EXPECT_EQ(sizeof(FCRandom), 152u);
-    EXPECT_EQ(sizeof(FCDll), 20u);
-    EXPECT_EQ(sizeof(FCEvent), 8u);
-    EXPECT_EQ(sizeof(FCThread), 20u);
-    EXPECT_EQ(sizeof(FCCriticalSection), 32u);
-    EXPECT_EQ(sizeof(FCXList<FCDll>), 12u);
-}
-
-TEST(ScenarioLayout, ScenarioMembersInContractOrder)
-{
-    FCScenario scenario(nullptr);
-    EXPECT_EQ(offsetIn(scenario, &scenario.manager), 4u);
-    EXPECT_EQ(offsetIn(scenario, &scenario.gameSignature), 8u);
-    EXPECT_EQ(offsetIn(scenario, &scenario.registers), 24u);
-    expectIncreasing({ offsetIn(scenario, &scenario.manager), offsetIn(scenario, &scenario.gameSignature),
-        offsetIn(scenario, &scenario.registers), offsetIn(scenario, &scenario.stringRegisters),
-        offsetIn(scenario, &scenario.waveDevice), offsetIn(scenario, &scenario.midi), offsetIn(scenario, &scenario.cd),
-        offsetIn(scenario, &scenario.systemEudcFont), offsetIn(scenario, &scenario.gameEudcFont),
-        offsetIn(scenario, &scenario.random), offsetIn(scenario, &scenario.objectLock),
-        offsetIn(scenario, &scenario.objects), offsetIn(scenario, &scenario.systemRegisters),
-        offsetIn(scenario, &scenario.workArea), offsetIn(scenario, &scenario.words),
-        offsetIn(scenario, &scenario.modules), offsetIn(scenario, &scenario.eudcFlag),
-        offsetIn(scenario, &scenario.names), offsetIn(scenario, &scenario.nextEntry),
-        offsetIn(scenario, &scenario.nextModule), offsetIn(scenario, &scenario.residentModule),
-        offsetIn(scenario, &scenario.saveFolder), offsetIn(scenario, &scenario.secondLock),
-        offsetIn(scenario, &scenario.orderedMap), offsetIn(scenario, &scenario.limits),
-        offsetIn(scenario, &scenario.lastWord) });
-    // The 256-byte work area and the two words sit back to back.
-    EXPECT_EQ(offsetIn(scenario, &scenario.words), offsetIn(scenario, &scenario.workArea) + 256);
-    EXPECT_EQ(scenario.limits[0], 256);
-    EXPECT_EQ(scenario.limits[1], 256);
-    EXPECT_EQ(offsetIn(scenario, &scenario.lastWord) + 4, sizeof(FCScenario));
-}
-
-TEST(ScenarioLayout, ManagerMembersInContractOrder)
-{
-    // Offsets only: a manager is never constructed here.
-    alignas(FCOasys) char storage[sizeof(FCOasys)];
-    const FCOasys& m = *reinterpret_cast<const FCOasys*>(storage);
-    EXPECT_EQ(offsetIn(m, &m.topWindow), 4u);
-    EXPECT_EQ(offsetIn(m, &m.owner), 8u);
-    expectIncreasing({ offsetIn(m, &m.topWindow), offsetIn(m, &m.owner), offsetIn(m, &m.requestDone),
-        offsetIn(m, &m.input), offsetIn(m, &m.menuDone), offsetIn(m, &m.stop), offsetIn(m, &m.waiting),
-        offsetIn(m, &m.waitMode), offsetIn(m, &m.inputCode), offsetIn(m, &m.inputData), offsetIn(m, &m.focusWindow),
-        offsetIn(m, &m.windowThread), offsetIn(m, &m.exiting), offsetIn(m, &m.windowLock),
-        offsetIn(m, &m.residentModuleName), offsetIn(m, &m.startEntry), offsetIn(m, &m.scenarioModule),
-        offsetIn(m, &m.scenarioThread), offsetIn(m, &m.windows), offsetIn(m, &m.systemInformation),
-        offsetIn(m, &m.busy), offsetIn(m, &m.active), offsetIn(m, &m.initArgument), offsetIn(m, &m.display),
-        offsetIn(m, &m.closeQuestion), offsetIn(m, &m.scenario), offsetIn(m, &m.monitor) });
-    EXPECT_EQ(offsetIn(m, &m.scenario), offsetIn(m, &m.closeQuestion) + 256);
-}
+using Manager = FCOasys;
+LUMIVEX_MEMBER_AT(FCOasys, topWindow, 4);
+LUMIVEX_MEMBER_AT(FCOasys, owner, 8);
+LUMIVEX_MEMBER_AT(FCOasys, requestDone, 28);
+LUMIVEX_MEMBER_AT(FCOasys, input, 36);
+LUMIVEX_MEMBER_AT(FCOasys, menuDone, 44);
+LUMIVEX_MEMBER_AT(FCOasys, stop, 52);
+LUMIVEX_MEMBER_AT(FCOasys, waiting, 60);
+LUMIVEX_MEMBER_AT(FCOasys, waitMode, 64);
+LUMIVEX_MEMBER_AT(FCOasys, inputCode, 68);
+LUMIVEX_MEMBER_AT(FCOasys, inputData, 72);
+LUMIVEX_MEMBER_AT(FCOasys, focusWindow, 76);
+LUMIVEX_MEMBER_AT(FCOasys, windowThread, 80);
+LUMIVEX_MEMBER_AT(FCOasys, exiting, 100);
+LUMIVEX_MEMBER_AT(FCOasys, windowLock, 104);
+LUMIVEX_MEMBER_AT(FCOasys, residentModuleName, 136);
+LUMIVEX_MEMBER_AT(FCOasys, startEntry, 148);
+LUMIVEX_MEMBER_AT(FCOasys, scenarioModule, 160);
+LUMIVEX_MEMBER_AT(FCOasys, scenarioThread, 180);
+LUMIVEX_MEMBER_AT(FCOasys, windows, 200);
+LUMIVEX_MEMBER_AT(FCOasys, systemInformation, 212);
+LUMIVEX_MEMBER_AT(FCOasys, busy, 248);
+LUMIVEX_MEMBER_AT(FCOasys, active, 252);
+LUMIVEX_MEMBER_AT(FCOasys, initArgument, 256);
+LUMIVEX_MEMBER_AT(FCOasys, display, 268);
+LUMIVEX_MEMBER_AT(FCOasys, closeQuestion, 308);
+LUMIVEX_MEMBER_AT(FCOasys, scenario, 564);
+LUMIVEX_MEMBER_AT(FCOasys, monitor, 568);
+static_assert(ascending({ offsetof(Manager, topWindow), offsetof(Manager, owner), offsetof(Manager, requestDone), offsetof(Manager, input), offsetof(Manager, menuDone), offsetof(Manager, stop), offsetof(Manager, waiting), offsetof(Manager, waitMode), offsetof(Manager, inputCode), offsetof(Manager, inputData), offsetof(Manager, focusWindow), offsetof(Manager, windowThread), offsetof(Manager, exiting), offsetof(Manager, windowLock), offsetof(Manager, residentModuleName), offsetof(Manager, startEntry), offsetof(Manager, scenarioModule), offsetof(Manager, scenarioThread), offsetof(Manager, windows), offsetof(Manager, systemInformation), offsetof(Manager, busy), offsetof(Manager, active), offsetof(Manager, initArgument), offsetof(Manager, display), offsetof(Manager, closeQuestion), offsetof(Manager, scenario), offsetof(Manager, monitor) }));
+static_assert(offsetof(FCOasys, scenario) == offsetof(FCOasys, closeQuestion) + 256);
+LUMIVEX_SIZE_IS(FCOasys, 576);
 
 // The request records are filled by scenario code: their offsets are fixed.
-TEST(ScenarioLayout, RequestRecordsKeepTheirOffsets)
+LUMIVEX_MEMBER_AT(FCWindowRequest, kind, 0);
+LUMIVEX_MEMBER_AT(FCWindowRequest, left, 4);
+LUMIVEX_MEMBER_AT(FCWindowRequest, bottom, 16);
+LUMIVEX_MEMBER_AT(FCWindowRequest, parent, 20);
+LUMIVEX_MEMBER_AT(FCWindowRequest, style, 24);
+LUMIVEX_MEMBER_AT(FCWindowRequest, exStyle, 28);
+LUMIVEX_MEMBER_AT(FCWindowRequest, name, 32);
+LUMIVEX_MEMBER_AT(FCWindowRequest, title, 36);
+LUMIVEX_MEMBER_AT(FCWindowRequest, values, 40);
+LUMIVEX_MEMBER_AT(FCWindowRequest, created, 56);
+LUMIVEX_MEMBER_AT(FCWindowRequest, flags, 60);
+LUMIVEX_SIZE_IS(FCWindowRequest, 64);
+static_assert(ascending({ offsetof(FCWindowRequest, kind), offsetof(FCWindowRequest, left),
+    offsetof(FCWindowRequest, bottom), offsetof(FCWindowRequest, parent), offsetof(FCWindowRequest, style),
+    offsetof(FCWindowRequest, exStyle), offsetof(FCWindowRequest, name), offsetof(FCWindowRequest, title),
+    offsetof(FCWindowRequest, values), offsetof(FCWindowRequest, created), offsetof(FCWindowRequest, flags) }));
+LUMIVEX_MEMBER_AT(FCPopupMenuRequest, menu, 0);
+LUMIVEX_MEMBER_AT(FCPopupMenuRequest, x, 4);
+LUMIVEX_MEMBER_AT(FCPopupMenuRequest, y, 8);
+LUMIVEX_MEMBER_AT(FCPopupMenuRequest, flags, 12);
+LUMIVEX_MEMBER_AT(FCPopupMenuRequest, command, 16);
+LUMIVEX_SIZE_IS(FCPopupMenuRequest, 20);
+static_assert(ascending({ offsetof(FCPopupMenuRequest, menu), offsetof(FCPopupMenuRequest, x),
+    offsetof(FCPopupMenuRequest, y), offsetof(FCPopupMenuRequest, flags), offsetof(FCPopupMenuRequest, command) }));
+
+#pragma GCC diagnostic pop
+
+TEST(ScenarioLayout, ANewScenarioHoldsItsContractLimits)
 {
-    EXPECT_EQ(offsetof(FCWindowRequest, kind), 0u);
-    EXPECT_EQ(offsetof(FCWindowRequest, left), 4u);
-    EXPECT_EQ(offsetof(FCWindowRequest, bottom), 16u);
-    EXPECT_EQ(offsetof(FCWindowRequest, parent), 20u);
-    EXPECT_EQ(offsetof(FCWindowRequest, style), 24u);
-    EXPECT_EQ(offsetof(FCWindowRequest, exStyle), 28u);
-    EXPECT_EQ(offsetof(FCWindowRequest, name), 32u);
-    EXPECT_EQ(offsetof(FCWindowRequest, title), 36u);
-    EXPECT_EQ(offsetof(FCWindowRequest, values), 40u);
-    EXPECT_EQ(offsetof(FCWindowRequest, created), 56u);
-    EXPECT_EQ(offsetof(FCWindowRequest, flags), 60u);
-    EXPECT_EQ(sizeof(FCWindowRequest), 64u);
-    EXPECT_EQ(offsetof(FCPopupMenuRequest, menu), 0u);
-    EXPECT_EQ(offsetof(FCPopupMenuRequest, x), 4u);
-    EXPECT_EQ(offsetof(FCPopupMenuRequest, y), 8u);
-    EXPECT_EQ(offsetof(FCPopupMenuRequest, flags), 12u);
-    EXPECT_EQ(offsetof(FCPopupMenuRequest, command), 16u);
-    EXPECT_EQ(sizeof(FCPopupMenuRequest), 20u);
+    FCScenario scenario(nullptr);
+    EXPECT_EQ(scenario.limits[0], 256);
+    EXPECT_EQ(scenario.limits[1], 256);
 }

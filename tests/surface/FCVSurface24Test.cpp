@@ -15,6 +15,7 @@
 #include "foundation/FCFile.h"
 #include "foundation/FCPathName.h"
 #include "support/TestFiles_win32.h"
+#include "support/ContractLayout.h"
 #include "surface/FCAnimationSurfaceContainer.h"
 #include "surface/FCVSurface.h"
 #include "surface/UxLayerSurface.h"
@@ -57,32 +58,34 @@ std::vector<uint32_t> snapshot(const FCVSurface24& s)
     return out;
 }
 
-TEST(FCVSurface24, MembersInContractOrder)
-{
-    UxLayerVSurface24 s;
-    EXPECT_EQ(offsetIn(s, &s.bitmap), 4u);
-    EXPECT_EQ(offsetIn(s, &s.header), 8u);
-    EXPECT_EQ(offsetIn(s, &s.bits), 12u);
-    EXPECT_EQ(offsetIn(s, &s.cpuFeatures), 16u);
-    EXPECT_EQ(offsetIn(s, &s.dcLock), 20u);
-    EXPECT_EQ(offsetIn(s, &s.dcLock.waiters), 48u);
-    EXPECT_EQ(offsetIn(s, &s.dc), 52u);
-    EXPECT_EQ(offsetIn(s, &s.dcUseCount), 96u);
-    EXPECT_EQ(offsetIn(s, &s.randomState), 100u);
-    EXPECT_EQ(offsetIn(s, &s.scratch), 104u);
-    EXPECT_EQ(offsetIn(s, &s.scratch.thirdCapacity), 124u);
-    EXPECT_EQ(offsetIn(s, &s.alpha), 128u);
-    EXPECT_EQ(offsetIn(s, &s.alphaFlags), 132u);
-    EXPECT_EQ(offsetIn(s, &s.imageInfo), 136u);
-    EXPECT_EQ(sizeof(FCVSurface24), 140u);
-    EXPECT_EQ(offsetIn(s, &s.owner), 140u);
-    UxLayerSurface holder;
-    EXPECT_EQ(offsetIn(holder, &holder.surface), 4u);
-    EXPECT_EQ(offsetIn(holder, &holder.kind), 8u);
-    FCAnimationSurfaceContainer frame;
-    EXPECT_EQ(offsetIn(frame, &frame.holder), 4u);
-    EXPECT_EQ(offsetIn(frame, &frame.keyMode), 16u);
-}
+// Scenario modules read these members directly (checked as this file compiles).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+using LayerSurface24 = UxLayerVSurface24;
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, bitmap, 4);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, header, 8);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, bits, 12);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, cpuFeatures, 16);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, dcLock, 20);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, dc, 52);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, dcUseCount, 96);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, randomState, 100);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, scratch, 104);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, alpha, 128);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, alphaFlags, 132);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, imageInfo, 136);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, owner, 140);
+static_assert(ascending({ offsetof(LayerSurface24, bitmap), offsetof(LayerSurface24, header), offsetof(LayerSurface24, bits), offsetof(LayerSurface24, cpuFeatures), offsetof(LayerSurface24, dcLock), offsetof(LayerSurface24, dc), offsetof(LayerSurface24, dcUseCount), offsetof(LayerSurface24, randomState), offsetof(LayerSurface24, scratch), offsetof(LayerSurface24, alpha), offsetof(LayerSurface24, alphaFlags), offsetof(LayerSurface24, imageInfo), offsetof(LayerSurface24, owner) }));
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, dcLock.waiters, 48);
+LUMIVEX_MEMBER_AT(UxLayerVSurface24, scratch.thirdCapacity, 124);
+LUMIVEX_SIZE_IS(FCVSurface24, 140);
+LUMIVEX_MEMBER_AT(UxLayerSurface, surface, 4);
+LUMIVEX_MEMBER_AT(UxLayerSurface, kind, 8);
+static_assert(ascending({ offsetof(UxLayerSurface, surface), offsetof(UxLayerSurface, kind) }));
+LUMIVEX_MEMBER_AT(FCAnimationSurfaceContainer, holder, 4);
+LUMIVEX_MEMBER_AT(FCAnimationSurfaceContainer, keyMode, 16);
+static_assert(ascending({ offsetof(FCAnimationSurfaceContainer, holder), offsetof(FCAnimationSurfaceContainer, keyMode) }));
+#pragma GCC diagnostic pop
 
 // Slot of a virtual member relative to slot 1 (the GNU ABI keeps 1 + the byte
 // offset in the table in a member function pointer).
