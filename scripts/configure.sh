@@ -1,16 +1,22 @@
 # Configures and builds the build trees. Sourced by test.sh and run-demo.sh.
 
-# build_windows ARCH [TARGET...]: the Windows tree of ARCH, win32 (the
-# product, in build/win32 or $LUMIVEX_WIN32_BUILD) or win64 (the x86-64 build
-# of the same tree for wine64, in build/win64 or $LUMIVEX_WIN64_BUILD).
-build_windows() {
-    local arch=$1 dir toolchain deps
-    shift
-    case "$arch" in
-        win32) dir=${LUMIVEX_WIN32_BUILD:-$LUMIVEX_ROOT/build/win32} toolchain=toolchain-mingw32.cmake ;;
-        win64) dir=${LUMIVEX_WIN64_BUILD:-$LUMIVEX_ROOT/build/win64} toolchain=toolchain-mingw64.cmake ;;
-        *) die "unknown Windows build '$arch'" ;;
+# windows_tree ARCH: the folder of the Windows tree of ARCH, win32 (the
+# product: build/win32 or $LUMIVEX_WIN32_BUILD) or win64 (the x86-64 build of
+# the same tree for wine64: build/win64 or $LUMIVEX_WIN64_BUILD).
+windows_tree() {
+    case "$1" in
+        win32) echo "${LUMIVEX_WIN32_BUILD:-$LUMIVEX_ROOT/build/win32}" ;;
+        win64) echo "${LUMIVEX_WIN64_BUILD:-$LUMIVEX_ROOT/build/win64}" ;;
+        *) die "unknown Windows build '$1'" ;;
     esac
+}
+
+# build_windows ARCH [TARGET...]: configures and builds the tree of ARCH.
+build_windows() {
+    local arch=$1 dir deps toolchain=toolchain-mingw32.cmake
+    shift
+    dir=$(windows_tree "$arch")
+    [ "$arch" = win64 ] && toolchain=toolchain-mingw64.cmake
     deps=$("$LUMIVEX_ROOT/scripts/build-deps.sh" "$arch")
     cmake -S "$LUMIVEX_ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$LUMIVEX_ROOT/cmake/$toolchain" \

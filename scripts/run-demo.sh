@@ -2,18 +2,26 @@
 # The run command: installs what is missing, builds the host and the sample
 # game, and runs it under Wine, on the current X display when there is one,
 # else on a virtual one. Saves a screenshot of the game window and prints
-# its file name.
+# its file name. Where this kernel cannot run 32-bit programs, the sample
+# game of the x86-64 build runs under wine64 (LUMIVEX_WINDOWS_RUNNER=wine64
+# forces that).
 source "$(dirname "$0")/common.sh"
 source "$LUMIVEX_ROOT/scripts/configure.sh"
 
 "$LUMIVEX_ROOT/scripts/install-packages.sh" win32 run
-build_win32 demo
+choose_windows_build
+if [ "$LUMIVEX_WINDOWS_BUILD" = win64 ]; then
+    "$LUMIVEX_ROOT/scripts/install-packages.sh" win64
+fi
+build_windows "$LUMIVEX_WINDOWS_BUILD" demo
 
-game="$LUMIVEX_ROOT/build/win32/game"
-shot="$LUMIVEX_ROOT/build/win32/demo-screenshot.png"
+tree=$(windows_tree "$LUMIVEX_WINDOWS_BUILD")
+game="$tree/game"
+shot="$tree/demo-screenshot.png"
 title=$(sed -n 's/^TITLE=\(.*\)\r\{0,1\}$/\1/p' "$LUMIVEX_ROOT/demo/Lumivex.ini" | head -n 1)
 # A prefix of its own: the tests' prefix keeps windows from the window manager.
-export LUMIVEX_WINEPREFIX="$LUMIVEX_ROOT/build/win32/demo-wineprefix"
+export LUMIVEX_WINEPREFIX="$tree/demo-wineprefix"
+export LUMIVEX_WINE_ARCH="$LUMIVEX_WINDOWS_BUILD"
 
 xvfb_pid=
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then

@@ -1,0 +1,14 @@
+// The classes whose virtual slots scenario modules call. The build compiles
+// this file with the compiler's class-layout dump and compares every table
+// with contract-slots.txt (CheckContractSlots.cmake): a slot that moves
+// fails the build.
+#include "foundation/Diagnostic.h"
+#include "foundation/FCFile.h"
+#include "image/FCMcg.h"
+#include "scenario/FCOasys.h"
+#include "surface/FCVSurface.h"
+#include "surface/FCVSurface24.h"
+#include "window/FCChildWindow.h"
+#include "window/FCDialog.h"
+#include "window/FCMenu.h"
+#include "window/FCWindow.h"
