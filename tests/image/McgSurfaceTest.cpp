@@ -77,7 +77,8 @@ LUMIVEX_MEMBER_AT(UxCgSurface, width, 8);
 LUMIVEX_MEMBER_AT(UxCgSurface, height, 12);
 LUMIVEX_MEMBER_AT(UxCgSurface, palette, 16);
 LUMIVEX_MEMBER_AT(UxCgSurface, format, 1044);
-static_assert(ascending({ offsetof(UxCgSurface, bits), offsetof(UxCgSurface, width), offsetof(UxCgSurface, height), offsetof(UxCgSurface, palette), offsetof(UxCgSurface, format) }));
+static_assert(ascending({ offsetof(UxCgSurface, bits), offsetof(UxCgSurface, width), offsetof(UxCgSurface, height),
+    offsetof(UxCgSurface, palette), offsetof(UxCgSurface, format) }));
 static_assert(offsetof(UxCgSurface, format) == offsetof(UxCgSurface, palette) + 4 + 1024);
 #pragma GCC diagnostic pop
 

@@ -50,7 +50,15 @@ LUMIVEX_MEMBER_AT(FCScenario, secondLock, 648);
 LUMIVEX_MEMBER_AT(FCScenario, orderedMap, 680);
 LUMIVEX_MEMBER_AT(FCScenario, limits, 688);
 LUMIVEX_MEMBER_AT(FCScenario, lastWord, 696);
-static_assert(ascending({ offsetof(Scenario, manager), offsetof(Scenario, gameSignature), offsetof(Scenario, registers), offsetof(Scenario, stringRegisters), offsetof(Scenario, waveDevice), offsetof(Scenario, midi), offsetof(Scenario, cd), offsetof(Scenario, systemEudcFont), offsetof(Scenario, gameEudcFont), offsetof(Scenario, random), offsetof(Scenario, objectLock), offsetof(Scenario, objects), offsetof(Scenario, systemRegisters), offsetof(Scenario, workArea), offsetof(Scenario, words), offsetof(Scenario, modules), offsetof(Scenario, eudcFlag), offsetof(Scenario, names), offsetof(Scenario, nextEntry), offsetof(Scenario, nextModule), offsetof(Scenario, residentModule), offsetof(Scenario, saveFolder), offsetof(Scenario, secondLock), offsetof(Scenario, orderedMap), offsetof(Scenario, limits), offsetof(Scenario, lastWord) }));
+static_assert(ascending({ offsetof(Scenario, manager), offsetof(Scenario, gameSignature), offsetof(Scenario, registers),
+    offsetof(Scenario, stringRegisters), offsetof(Scenario, waveDevice), offsetof(Scenario, midi),
+    offsetof(Scenario, cd), offsetof(Scenario, systemEudcFont), offsetof(Scenario, gameEudcFont),
+    offsetof(Scenario, random), offsetof(Scenario, objectLock), offsetof(Scenario, objects),
+    offsetof(Scenario, systemRegisters), offsetof(Scenario, workArea), offsetof(Scenario, words),
+    offsetof(Scenario, modules), offsetof(Scenario, eudcFlag), offsetof(Scenario, names), offsetof(Scenario, nextEntry),
+    offsetof(Scenario, nextModule), offsetof(Scenario, residentModule), offsetof(Scenario, saveFolder),
+    offsetof(Scenario, secondLock), offsetof(Scenario, orderedMap), offsetof(Scenario, limits),
+    offsetof(Scenario, lastWord) }));
 // The 256-byte work area and the two words sit back to back.
 static_assert(offsetof(FCScenario, words) == offsetof(FCScenario, workArea) + 256);
 // The last word ends the object (but for padding to the object's alignment).
@@ -85,7 +93,15 @@ LUMIVEX_MEMBER_AT(FCOasys, display, 268);
 LUMIVEX_MEMBER_AT(FCOasys, closeQuestion, 308);
 LUMIVEX_MEMBER_AT(FCOasys, scenario, 564);
 LUMIVEX_MEMBER_AT(FCOasys, monitor, 568);
-static_assert(ascending({ offsetof(Manager, topWindow), offsetof(Manager, owner), offsetof(Manager, requestDone), offsetof(Manager, input), offsetof(Manager, menuDone), offsetof(Manager, stop), offsetof(Manager, waiting), offsetof(Manager, waitMode), offsetof(Manager, inputCode), offsetof(Manager, inputData), offsetof(Manager, focusWindow), offsetof(Manager, windowThread), offsetof(Manager, exiting), offsetof(Manager, windowLock), offsetof(Manager, residentModuleName), offsetof(Manager, startEntry), offsetof(Manager, scenarioModule), offsetof(Manager, scenarioThread), offsetof(Manager, windows), offsetof(Manager, systemInformation), offsetof(Manager, busy), offsetof(Manager, active), offsetof(Manager, initArgument), offsetof(Manager, display), offsetof(Manager, closeQuestion), offsetof(Manager, scenario), offsetof(Manager, monitor) }));
+static_assert(ascending(
+    { offsetof(Manager, topWindow), offsetof(Manager, owner), offsetof(Manager, requestDone), offsetof(Manager, input),
+        offsetof(Manager, menuDone), offsetof(Manager, stop), offsetof(Manager, waiting), offsetof(Manager, waitMode),
+        offsetof(Manager, inputCode), offsetof(Manager, inputData), offsetof(Manager, focusWindow),
+        offsetof(Manager, windowThread), offsetof(Manager, exiting), offsetof(Manager, windowLock),
+        offsetof(Manager, residentModuleName), offsetof(Manager, startEntry), offsetof(Manager, scenarioModule),
+        offsetof(Manager, scenarioThread), offsetof(Manager, windows), offsetof(Manager, systemInformation),
+        offsetof(Manager, busy), offsetof(Manager, active), offsetof(Manager, initArgument), offsetof(Manager, display),
+        offsetof(Manager, closeQuestion), offsetof(Manager, scenario), offsetof(Manager, monitor) }));
 static_assert(offsetof(FCOasys, scenario) == offsetof(FCOasys, closeQuestion) + 256);
 LUMIVEX_SIZE_IS(FCOasys, 576);
 

@@ -42,4 +42,5 @@ constexpr bool ascending(std::initializer_list<size_t> offsets)
 #define LUMIVEX_MEMBER_AT(Class, member, offset32)                                                                     \
     static_assert(contract32(offsetof(Class, member), offset32), #Class "::" #member " is not at offset " #offset32)
 // A contract class's or record's 32-bit size.
-#define LUMIVEX_SIZE_IS(Type, size32) static_assert(contract32(sizeof(Type), size32), "sizeof(" #Type ") is not " #size32)
+#define LUMIVEX_SIZE_IS(Type, size32)                                                                                  \
+    static_assert(contract32(sizeof(Type), size32), "sizeof(" #Type ") is not " #size32)

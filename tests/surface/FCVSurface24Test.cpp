@@ -14,8 +14,8 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "foundation/FCPathName.h"
-#include "support/TestFiles_win32.h"
 #include "support/ContractLayout.h"
+#include "support/TestFiles_win32.h"
 #include "surface/FCAnimationSurfaceContainer.h"
 #include "surface/FCVSurface.h"
 #include "surface/UxLayerSurface.h"
@@ -75,7 +75,11 @@ LUMIVEX_MEMBER_AT(UxLayerVSurface24, alpha, 128);
 LUMIVEX_MEMBER_AT(UxLayerVSurface24, alphaFlags, 132);
 LUMIVEX_MEMBER_AT(UxLayerVSurface24, imageInfo, 136);
 LUMIVEX_MEMBER_AT(UxLayerVSurface24, owner, 140);
-static_assert(ascending({ offsetof(LayerSurface24, bitmap), offsetof(LayerSurface24, header), offsetof(LayerSurface24, bits), offsetof(LayerSurface24, cpuFeatures), offsetof(LayerSurface24, dcLock), offsetof(LayerSurface24, dc), offsetof(LayerSurface24, dcUseCount), offsetof(LayerSurface24, randomState), offsetof(LayerSurface24, scratch), offsetof(LayerSurface24, alpha), offsetof(LayerSurface24, alphaFlags), offsetof(LayerSurface24, imageInfo), offsetof(LayerSurface24, owner) }));
+static_assert(ascending({ offsetof(LayerSurface24, bitmap), offsetof(LayerSurface24, header),
+    offsetof(LayerSurface24, bits), offsetof(LayerSurface24, cpuFeatures), offsetof(LayerSurface24, dcLock),
+    offsetof(LayerSurface24, dc), offsetof(LayerSurface24, dcUseCount), offsetof(LayerSurface24, randomState),
+    offsetof(LayerSurface24, scratch), offsetof(LayerSurface24, alpha), offsetof(LayerSurface24, alphaFlags),
+    offsetof(LayerSurface24, imageInfo), offsetof(LayerSurface24, owner) }));
 LUMIVEX_MEMBER_AT(UxLayerVSurface24, dcLock.waiters, 48);
 LUMIVEX_MEMBER_AT(UxLayerVSurface24, scratch.thirdCapacity, 124);
 LUMIVEX_SIZE_IS(FCVSurface24, 140);
@@ -84,7 +88,8 @@ LUMIVEX_MEMBER_AT(UxLayerSurface, kind, 8);
 static_assert(ascending({ offsetof(UxLayerSurface, surface), offsetof(UxLayerSurface, kind) }));
 LUMIVEX_MEMBER_AT(FCAnimationSurfaceContainer, holder, 4);
 LUMIVEX_MEMBER_AT(FCAnimationSurfaceContainer, keyMode, 16);
-static_assert(ascending({ offsetof(FCAnimationSurfaceContainer, holder), offsetof(FCAnimationSurfaceContainer, keyMode) }));
+static_assert(
+    ascending({ offsetof(FCAnimationSurfaceContainer, holder), offsetof(FCAnimationSurfaceContainer, keyMode) }));
 #pragma GCC diagnostic pop
 
 // Slot of a virtual member relative to slot 1 (the GNU ABI keeps 1 + the byte

@@ -12,8 +12,8 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "foundation/FCPathName.h"
-#include "support/TestFiles_win32.h"
 #include "support/ContractLayout.h"
+#include "support/TestFiles_win32.h"
 
 namespace {
 
@@ -57,7 +57,10 @@ LUMIVEX_MEMBER_AT(UxLayerVSurface8, alpha, 100);
 LUMIVEX_MEMBER_AT(UxLayerVSurface8, alphaState, 104);
 LUMIVEX_MEMBER_AT(UxLayerVSurface8, rect, 108);
 LUMIVEX_MEMBER_AT(UxLayerVSurface8, owner, 128);
-static_assert(ascending({ offsetof(LayerSurface8, bitmap), offsetof(LayerSurface8, info), offsetof(LayerSurface8, bits), offsetof(LayerSurface8, dcLock), offsetof(LayerSurface8, dc), offsetof(LayerSurface8, dcUseCount), offsetof(LayerSurface8, alphaFlags), offsetof(LayerSurface8, alpha), offsetof(LayerSurface8, alphaState), offsetof(LayerSurface8, rect), offsetof(LayerSurface8, owner) }));
+static_assert(ascending({ offsetof(LayerSurface8, bitmap), offsetof(LayerSurface8, info), offsetof(LayerSurface8, bits),
+    offsetof(LayerSurface8, dcLock), offsetof(LayerSurface8, dc), offsetof(LayerSurface8, dcUseCount),
+    offsetof(LayerSurface8, alphaFlags), offsetof(LayerSurface8, alpha), offsetof(LayerSurface8, alphaState),
+    offsetof(LayerSurface8, rect), offsetof(LayerSurface8, owner) }));
 LUMIVEX_SIZE_IS(FCDCHolder, 44);
 LUMIVEX_SIZE_IS(FCVSurface, 128);
 #pragma GCC diagnostic pop
