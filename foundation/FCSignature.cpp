@@ -36,8 +36,3 @@ bool FCSignature::check(FCFile& file) const
     file.seek(FCFile::kFromStart, start);
     return false;
 }
-
-bool fcListItemEquals(const FCSignature& a, const FCSignature& b)
-{
-    return a.name == b.name;
-}

@@ -32,4 +32,8 @@ public:
     FCString name;
 };
 
-bool fcListItemEquals(const FCSignature& a, const FCSignature& b);
+// Inline, so that a module's own lists of signatures find by name too.
+inline bool fcListItemEquals(const FCSignature& a, const FCSignature& b)
+{
+    return a.name == b.name;
+}

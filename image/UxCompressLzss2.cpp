@@ -148,6 +148,12 @@ int32_t UxCompressLzss2::decompress(uint8_t* output, int32_t outputCapacity, con
 {
     if (!output || !input || inputSize < 5 || outputCapacity < 1)
         return 0;
+    // The size the header states bounds only the fast path below, whose moves
+    // run past the bytes they decode: in a buffer larger than the result,
+    // nothing past the result changes. The checked path still decodes up to
+    // the capacity, whatever the header says.
+    const uint32_t stated = uint32_t(input[0]) << 24 | uint32_t(input[1]) << 16 | uint32_t(input[2]) << 8 | input[3];
+    const int32_t fastLimit = static_cast<int32_t>(std::min<uint32_t>(stated, static_cast<uint32_t>(outputCapacity)));
     int32_t in = 4;
     int32_t out = 0;
     output[out++] = input[in++];
@@ -164,7 +170,7 @@ int32_t UxCompressLzss2::decompress(uint8_t* output, int32_t outputCapacity, con
     constexpr int32_t kRunRoom = 16;
 
     for (;;) {
-        if (inputSize - in >= kCodeInput + kRunRoom && outputCapacity - out >= kCodeOutput + kRunRoom) {
+        if (inputSize - in >= kCodeInput + kRunRoom && fastLimit - out >= kCodeOutput + kRunRoom) {
             // The flag bits not yet used, top-aligned in a byte, zero below.
             uint32_t pending = (flags << (8 - flagsLeft)) & 0xFF;
             if (flagsLeft == 0) {

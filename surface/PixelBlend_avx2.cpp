@@ -90,7 +90,9 @@ void blendAlphaRowAvx2(uint8_t* dst, const uint8_t* src, const uint8_t* alpha, i
     const __m256i factor = _mm256_set1_epi16(static_cast<short>(opacity + 1));
     const bool scaled = opacity < 255;
     const Patterns p = patterns();
-    alignas(32) uint8_t block[32];
+    // Stored unaligned: a 32-byte alignment of a stack array rests on the
+    // compiler realigning the stack, which 32-bit code cannot count on.
+    uint8_t block[32];
     int x = 0;
     for (; x + 32 <= w; x += 32) {
         // Runs that are skipped leave gaps in the source reads, which stops the
@@ -112,7 +114,7 @@ void blendAlphaRowAvx2(uint8_t* dst, const uint8_t* src, const uint8_t* alpha, i
                 store256(d + 32 * g, _mm256_and_si256(load256(s + 32 * g), colour));
             continue;
         }
-        _mm256_store_si256(reinterpret_cast<__m256i*>(block), a);
+        store256(block, a);
         for (int g = 0; g < 4; ++g) {
             const uint32_t z = (zeroBits >> (8 * g)) & 0xFF;
             const uint32_t f = (fullBits >> (8 * g)) & 0xFF;

@@ -372,6 +372,33 @@ TEST(Lzss2, DecodesFixtures)
         EXPECT_EQ(decompress(*codec, c.stream, kLzss2, c.capacity), c.expected) << c.name;
 }
 
+// Scenario modules decode into buffers of their own, often larger than the
+// picture, from streams that other data follows in their file: a well-formed
+// stream changes nothing past what it decodes.
+TEST(Lzss2, WritesNothingPastTheResultInALargerBuffer)
+{
+    constexpr size_t kSpare = 300;
+    constexpr uint8_t kSentinel = 0xA5;
+    auto codec = makeCodec();
+    for (size_t size : { 1u, 7u, 64u, 255u, 256u, 300u, 1000u, 4113u, 20000u }) {
+        for (uint32_t seed = 0; seed < 8; ++seed) {
+            const Bytes input = seed % 2 ? noise(size, seed) : picture(size, seed);
+            Bytes stream = compress(*codec, input, kLzss2);
+            // What follows the stream in its container (the next plane).
+            const Bytes after = noise(64, seed + 100);
+            stream.insert(stream.end(), after.begin(), after.end());
+            Bytes output(size + kSpare, kSentinel);
+            const int32_t count = codec->decompress(output.data(), static_cast<int32_t>(output.size()), stream.data(),
+                static_cast<int32_t>(stream.size()), kLzss2);
+            ASSERT_EQ(count, static_cast<int32_t>(size)) << size << " seed " << seed;
+            EXPECT_TRUE(std::equal(input.begin(), input.end(), output.begin())) << size << " seed " << seed;
+            EXPECT_EQ(std::count(output.begin() + static_cast<ptrdiff_t>(size), output.end(), kSentinel),
+                static_cast<ptrdiff_t>(kSpare))
+                << size << " seed " << seed;
+        }
+    }
+}
+
 TEST(Lzss, RoundTripsBothEncoders)
 {
     Bytes zerosThenOne(256, 0);

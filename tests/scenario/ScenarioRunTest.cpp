@@ -33,6 +33,8 @@ TEST(ScenarioRun, ChainOutcomes)
         { "notExported", "INIT (null)\nnotExported\nEXIT\n" },
         // The module's file name is Japanese; it loads whatever the system's code page.
         { "toJapaneseModule", "INIT (null)\nthird\nEXIT\n" },
+        // A module's own list of the host's signatures links and finds by name.
+        { "signatureList", "INIT (null)\nfound second\nEXIT\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);

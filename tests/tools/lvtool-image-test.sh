@@ -113,4 +113,16 @@ check [ "$(wc -l <err)" -eq 1 ]
 "$lvtool" image decode junk.mcg x.pam 2>err
 check [ $? -eq 1 ]
 check grep -q "junk.mcg" err
+# PAM headers whose dimensions overflow their product, or lie about the
+# data, are refused in one line before anything is allocated.
+for dims in "4294967296 4294967296" "4294967297 1" "99999999999999999999999 2" "65536 65536" "-1 -1" "2 2"; do
+    set -- $dims
+    printf 'P7\nWIDTH %s\nHEIGHT %s\nDEPTH 4\nMAXVAL 255\nENDHDR\nxx' "$1" "$2" >huge.pam
+    "$lvtool" image encode --plain huge.pam x.mcg 2>err
+    code=$?
+    if [ $code -ne 1 ] || [ "$(wc -l <err)" -ne 1 ]; then
+        echo "FAIL: PAM of $1 x $2: exit $code, $(cat err)"
+        failed=1
+    fi
+done
 exit $failed

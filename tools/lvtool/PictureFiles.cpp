@@ -10,68 +10,13 @@
 #include "image/ImageProbe.h"
 #include "image/SurfaceLoad.h"
 #include "surface/FCDib.h"
+#include "tools/lvtool/PamFile.h"
 #include "tools/lvtool/ToolSupport.h"
 
 namespace {
 
 // Pictures above this many pixels are refused before anything is allocated.
 constexpr int64_t kMaxPixels = int64_t(1) << 26;
-
-bool readPam(const std::vector<uint8_t>& bytes, ToolPicture& picture, std::string& reason)
-{
-    // The header is text lines up to ENDHDR.
-    const std::string text(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 1024));
-    const size_t end = text.find("ENDHDR\n");
-    if (end == std::string::npos) {
-        reason = "PAM header without ENDHDR";
-        return false;
-    }
-    std::istringstream lines(text.substr(3, end - 3));
-    long long width = 0, height = 0, depth = 0, maxval = 0;
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string key;
-        fields >> key;
-        if (key == "WIDTH")
-            fields >> width;
-        else if (key == "HEIGHT")
-            fields >> height;
-        else if (key == "DEPTH")
-            fields >> depth;
-        else if (key == "MAXVAL")
-            fields >> maxval;
-    }
-    if (width < 1 || height < 1 || width * height > kMaxPixels || depth < 1 || depth > 4 || maxval != 255) {
-        reason = "PAM of a size, depth or MAXVAL lvtool does not take (MAXVAL 255, DEPTH 1 to 4)";
-        return false;
-    }
-    const size_t at = end + 7;
-    const size_t need = size_t(width) * size_t(height) * size_t(depth);
-    if (bytes.size() - at < need) {
-        reason = "PAM shorter than its header says";
-        return false;
-    }
-    picture.width = static_cast<int32_t>(width);
-    picture.height = static_cast<int32_t>(height);
-    picture.pixels.assign(need / depth * 4, 0);
-    const bool alpha = depth == 2 || depth == 4;
-    picture.alpha.assign(alpha ? need / depth : 0, 0);
-    for (long long y = 0; y < height; ++y) {
-        const uint8_t* from = bytes.data() + at + size_t(y) * size_t(width) * size_t(depth);
-        const size_t row = size_t(height - 1 - y) * size_t(width);
-        for (long long x = 0; x < width; ++x, from += depth) {
-            uint8_t* to = &picture.pixels[(row + size_t(x)) * 4];
-            const bool grey = depth <= 2;
-            to[0] = grey ? from[0] : from[2];
-            to[1] = grey ? from[0] : from[1];
-            to[2] = from[0];
-            if (alpha)
-                picture.alpha[row + size_t(x)] = from[depth - 1];
-        }
-    }
-    return true;
-}
 
 bool readPng(const std::vector<uint8_t>& bytes, ToolPicture& picture, std::string& reason)
 {
@@ -137,7 +82,7 @@ bool readPicture(
         return false;
     }
     if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '7' && bytes[2] == '\n')
-        return readPam(bytes, picture, reason);
+        return readPamBytes(bytes.data(), bytes.size(), picture, reason);
     const int32_t kind = classifyImage(bytes.data(), bytes.size());
     if (kind == kImagePng)
         return readPng(bytes, picture, reason);

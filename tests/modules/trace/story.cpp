@@ -37,6 +37,18 @@ LUMIVEX_SCENARIO_ENTRY(toOther)
 }
 
 // Naming the loaded module again must not reload it.
+// A module's own list of signatures, found by the name they carry.
+LUMIVEX_SCENARIO_ENTRY(signatureList)
+{
+    FCXList<FCSignature> signatures;
+    signatures.addTail(new FCSignature("first"), 1);
+    signatures.addTail(new FCSignature("second"), 1);
+    FCSignature key("second");
+    auto* node = signatures.findKey(&key);
+    trace(signatures.isValidNode(node) && node->item->name == "second" ? "found second" : "not found");
+    scenario->nextEntry = "";
+}
+
 LUMIVEX_SCENARIO_ENTRY(sameModule)
 {
     g_counter = 41;
