@@ -1,5 +1,7 @@
 #include "surface/FCVSurface24.h"
 #include "surface/detail/SaveBmp.h"
+#include "surface/detail/TileWalk.h"
+#include "surface/detail/VisibleBox_win32.h"
 
 #include <windows.h>
 
@@ -796,33 +798,17 @@ int32_t FCVSurface24::copyDib(const FCDib& dib)
 
 int32_t FCVSurface24::tileTo(FCVSurface24& destination, const FCRect* area)
 {
-    const int32_t w = width(), h = height();
     if (!bits || !destination.bits || &destination == this)
         return 0;
     const FCRect whole(0, 0, destination.width(), destination.height());
     const FCRect& a = area ? *area : whole;
-    const int64_t aw = a.width(), ah = a.height();
-    if (aw < 1 || ah < 1)
+    if (int64_t(a.right) - a.left < 1 || int64_t(a.bottom) - a.top < 1)
         return 0;
-    const int64_t cols = aw / w, rows = ah / h, rw = aw % w, rh = ah % h;
-    // Tiles wholly above or left of the destination are skipped, and the
-    // walk stops below or right of it: a huge area costs only what shows.
-    const int64_t c0 = a.left < 0 ? std::min<int64_t>(-int64_t(a.left) / w, cols) : 0;
-    const int64_t r0 = a.top < 0 ? std::min<int64_t>(-int64_t(a.top) / h, rows) : 0;
-    for (int64_t r = r0; r <= rows; ++r) {
-        const int64_t y = a.top + h * r;
-        const int64_t th = r < rows ? h : rh;
-        if (y >= destination.height() || th == 0)
-            break;
-        for (int64_t c = c0; c <= cols; ++c) {
-            const int64_t x = a.left + w * c;
-            const int64_t tw = c < cols ? w : rw;
-            if (x >= destination.width() || tw == 0)
-                break;
+    surface::forEachVisibleTile(
+        a, width(), height(), whole, surface::TileEdge::Cut, [&](int64_t x, int64_t y, int64_t tw, int64_t th) {
             blend(destination, static_cast<int32_t>(x), static_cast<int32_t>(y), 0, 0, static_cast<int32_t>(tw),
                 static_cast<int32_t>(th));
-        }
-    }
+        });
     return 1;
 }
 
@@ -831,23 +817,13 @@ int32_t FCVSurface24::tilePaint(FCDCHolder& holder, const FCRect& area)
     const int32_t w = width(), h = height();
     if (!holder.dc || !bitmap || w < 1 || h < 1)
         return 0;
-    const int64_t cols = (int64_t(area.width()) + w - 1) / w, rows = (int64_t(area.height()) + h - 1) / h;
-    // Only the tiles that reach the target's clip box are drawn.
-    RECT clip;
-    int64_t clipRight = INT64_MAX, clipBottom = INT64_MAX, c0 = 0, r0 = 0;
-    if (GetClipBox(asDC(holder.dc), &clip) != ERROR) {
-        clipRight = clip.right;
-        clipBottom = clip.bottom;
-        c0 = std::max<int64_t>(0, (int64_t(clip.left) - area.left) / w - 1);
-        r0 = std::max<int64_t>(0, (int64_t(clip.top) - area.top) / h - 1);
-    }
     HDC source = asDC(getDC());
     if (source) {
         RealizePalette(asDC(holder.dc));
-        for (int64_t r = r0; r < rows && area.top + h * r < clipBottom; ++r)
-            for (int64_t c = c0; c < cols && area.left + w * c < clipRight; ++c)
-                BitBlt(asDC(holder.dc), static_cast<int>(area.left + w * c), static_cast<int>(area.top + h * r), w, h,
-                    source, 0, 0, SRCCOPY);
+        surface::forEachVisibleTile(area, w, h, surface::visibleBox(holder), surface::TileEdge::Whole,
+            [&](int64_t x, int64_t y, int64_t, int64_t) {
+                BitBlt(asDC(holder.dc), static_cast<int>(x), static_cast<int>(y), w, h, source, 0, 0, SRCCOPY);
+            });
     }
     releaseDC();
     return source ? 1 : 0;

@@ -1,5 +1,7 @@
 #include "surface/FCVSurface.h"
 #include "surface/detail/SaveBmp.h"
+#include "surface/detail/TileWalk.h"
+#include "surface/detail/VisibleBox_win32.h"
 
 #include <windows.h>
 
@@ -363,19 +365,16 @@ int32_t FCVSurface::tileTo(FCVSurface& destination, const FCRect* area)
     const int32_t w = width(), h = height();
     if (!bits || !destination.bits || w < 1 || h < 1)
         return 0;
-    FCRect whole(0, 0, destination.width(), destination.height());
+    const FCRect whole(0, 0, destination.width(), destination.height());
     const FCRect& a = area ? *area : whole;
-    const int64_t aw = a.width(), ah = a.height();
-    if (aw < 1 || ah < 1)
+    if (int64_t(a.right) - a.left < 1 || int64_t(a.bottom) - a.top < 1)
         return 0;
     // Whole tiles, each row closed by a narrower one, then a shorter last row.
-    for (int64_t y = 0; y < ah; y += h) {
-        int32_t th = static_cast<int32_t>(std::min<int64_t>(h, ah - y));
-        for (int64_t x = 0; x < aw; x += w) {
-            int32_t tw = static_cast<int32_t>(std::min<int64_t>(w, aw - x));
-            copy8(destination, static_cast<int32_t>(a.left + x), static_cast<int32_t>(a.top + y), 0, 0, tw, th, -2);
-        }
-    }
+    surface::forEachVisibleTile(
+        a, w, h, whole, surface::TileEdge::Cut, [&](int64_t x, int64_t y, int64_t tw, int64_t th) {
+            copy8(destination, static_cast<int32_t>(x), static_cast<int32_t>(y), 0, 0, static_cast<int32_t>(tw),
+                static_cast<int32_t>(th), -2);
+        });
     return 1;
 }
 
@@ -384,14 +383,13 @@ int32_t FCVSurface::tilePaint(FCDCHolder& holder, const FCRect& area)
     const int32_t w = width(), h = height();
     if (!holder.dc || !bitmap || w < 1 || h < 1)
         return 0;
-    const int64_t cols = (int64_t(area.width()) + w - 1) / w, rows = (int64_t(area.height()) + h - 1) / h;
     HDC source = asDC(getDC());
     if (source) {
         RealizePalette(asDC(holder.dc));
-        for (int64_t r = 0; r < rows; ++r)
-            for (int64_t c = 0; c < cols; ++c)
-                BitBlt(asDC(holder.dc), static_cast<int>(area.left + w * c), static_cast<int>(area.top + h * r), w, h,
-                    source, 0, 0, SRCCOPY);
+        surface::forEachVisibleTile(area, w, h, surface::visibleBox(holder), surface::TileEdge::Whole,
+            [&](int64_t x, int64_t y, int64_t, int64_t) {
+                BitBlt(asDC(holder.dc), static_cast<int>(x), static_cast<int>(y), w, h, source, 0, 0, SRCCOPY);
+            });
     }
     releaseDC();
     return 1;
@@ -495,6 +493,10 @@ int32_t FCVSurface::restore(FCFile& file)
         std::memcpy(&header, block.data(), sizeof header);
         valid = header.size == 40 && header.bitCount == 8 && header.width >= 1 && header.height >= 1
             && Surface8::stride8(header.width) * header.height <= kMaxPixelBytes;
+        // The file must hold the whole record before the surface is replaced.
+        const int64_t size = file.size();
+        valid
+            = valid && size >= 0 && size - file.position() >= int64_t(Surface8::stride8(header.width)) * header.height;
     }
     // A damaged record leaves the surface as it was and the file where it was.
     if (!valid) {

@@ -256,7 +256,42 @@ TEST(FCVSurface, SaveRestoreRoundTrip)
     EXPECT_EQ(back.restore(file), 0);
     EXPECT_EQ(file.position(), 0);
     file.close();
+
+    // A record cut short leaves the surface and the file position alone too.
+    std::memcpy(&bytes[23 + 4], "\x05\0\0\0", 4);
+    bytes.resize(bytes.size() - 1);
+    f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    ASSERT_EQ(file.open(path.c_str()), 0u);
+    EXPECT_EQ(back.restore(file), 0);
+    EXPECT_EQ(file.position(), 0);
+    EXPECT_EQ(rowsOf(back), rowsOf(s));
+    file.close();
     DeleteFileA(path.c_str());
+}
+
+TEST(FCVSurface, TilesOnlyWhatShows)
+{
+    FCVSurface tile(2, 2, 0), to(5, 3, 0), dot(1, 1, 0);
+    draw(tile, { "12", "34" });
+    // Cut tiles from the area's top left.
+    FCRect area(1, 0, 4, 3);
+    ASSERT_EQ(tile.tileTo(to, &area), 1);
+    EXPECT_EQ(rowsOf(to), (std::vector<std::string> { "01210", "03430", "01210" }));
+    // An area of billions of tiles over a 1 x 1 tile costs only what shows.
+    draw(dot, { "7" });
+    FCRect huge(-2000000000, -2000000000, 2000000000, 2000000000);
+    ASSERT_EQ(dot.tileTo(to, &huge), 1);
+    EXPECT_EQ(rowsOf(to), (std::vector<std::string> { "77777", "77777", "77777" }));
+    FCVSurface target(5, 3, 0);
+    FCDCHolder holder;
+    ASSERT_TRUE(holder.borrow(target.getDC()));
+    ASSERT_EQ(dot.tilePaint(holder, huge), 1);
+    holder.borrow(nullptr);
+    target.releaseDC();
+    GdiFlush();
+    EXPECT_EQ(rowsOf(target), (std::vector<std::string> { "77777", "77777", "77777" }));
 }
 
 TEST(FCVSurface, BmpFiles)
