@@ -3,7 +3,10 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
+#include "foundation/FCPath.h"
+#include "foundation/FCSignature.h"
 #include "foundation/TextCodePage.h"
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
@@ -125,20 +128,67 @@ FCString FCScenario::systemDataName() const
     return name;
 }
 
-void FCScenario::loadSystemData()
+namespace {
+
+FCString withSuffix(const FCString& name, const char* suffix)
+{
+    FCString result(name.text());
+    result.append(suffix);
+    return result;
+}
+
+// Whether the file exists and starts with the "FCReg" record: a generation
+// of the system data worth keeping.
+bool holdsRegisters(const char* path)
 {
     FCFile file;
+    return file.open(path, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true) == 0
+        && FCSignature("FCReg").check(file);
+}
+
+bool loadRegisters(const char* path, FCReg& registers)
+{
+    if (!holdsRegisters(path))
+        return false;
+    FCFile file;
+    if (file.open(path, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true))
+        return false;
+    registers.load(file);
+    return true;
+}
+
+} // namespace
+
+// The system data is never written in place: a save goes to name + ".new",
+// is flushed to the disk, and only then takes the name, the previous
+// generation kept as name + ".bak". A crash or a power cut at any moment
+// leaves the old registers or the new ones, never a torn file; a load falls
+// back to the backup when the file is missing or damaged.
+void FCScenario::loadSystemData()
+{
     // A missing file leaves the registers at 0 without a word to the player.
-    if (file.open(systemDataName().text(), FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true))
-        return;
-    systemRegisters.load(file);
+    const FCString name = systemDataName();
+    if (!loadRegisters(name.text(), systemRegisters))
+        loadRegisters(withSuffix(name, ".bak").text(), systemRegisters);
 }
 
 void FCScenario::saveSystemData()
 {
-    FCFile file;
-    file.open(systemDataName().text(), FCFile::kCreateAlways, FCFile::kReadWrite, FCFile::kShareRead);
-    systemRegisters.save(file);
+    const FCString name = systemDataName();
+    const FCString fresh = withSuffix(name, ".new");
+    {
+        FCFile file;
+        // Failures to open or write ask Retry or Cancel and throw on Cancel.
+        file.open(fresh.text(), FCFile::kCreateAlways, FCFile::kReadWrite, FCFile::kShareRead);
+        systemRegisters.save(file);
+        if (!file.flush())
+            throw CannotWriteException("FCScenario - saveSystemData", fresh.text());
+    }
+    // A damaged file is no generation to keep: the backup stays as it is.
+    if (holdsRegisters(name.text()) && !FCPath::replaceFile(name.text(), withSuffix(name, ".bak").text()))
+        throw CannotWriteException("FCScenario - saveSystemData", name.text());
+    if (!FCPath::replaceFile(fresh.text(), name.text()))
+        throw CannotWriteException("FCScenario - saveSystemData", name.text());
 }
 
 void FCScenario::renewStrings()

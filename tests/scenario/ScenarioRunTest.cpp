@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "scenario/FCScenario.h"
 #include "support/GameFolder.h"
 
 // Whole runs of the host over the test modules: how the manager chains
@@ -97,4 +104,85 @@ TEST(ScenarioRun, SystemRegistersPersistAcrossRuns)
     GameRun read = runFrom(game, "readSystem");
     ASSERT_TRUE(read.finished);
     EXPECT_EQ(read.trace, "INIT (null)\nsystem 3 1 -1 256\nEXIT\n");
+}
+
+namespace {
+
+// The 34-byte system data file of 1, -1 and 256.
+const std::string kSystemData(
+    "\xFF\xFF\xFF\x7F\0\0\0\0\x06\0\0\0FCReg\0\x03\0\0\0\x01\0\0\0\xFF\xFF\xFF\xFF\0\x01\0\0", 34);
+
+// The persistent registers a new run of the game would load: the count,
+// then the values.
+std::vector<int32_t> loadedSystemRegisters(const GameFolder& game)
+{
+    const std::wstring& wide = game.path();
+    const std::string folder = std::string(wide.begin(), wide.end()) + "\\";
+    FCScenario scenario(nullptr);
+    scenario.initialise("TestGame", 1, 1, 3, 0, folder.c_str());
+    std::vector<int32_t> loaded { scenario.systemRegisters.count };
+    for (int32_t i = 0; i < scenario.systemRegisters.count; ++i)
+        loaded.push_back(scenario.systemRegisters[i]);
+    return loaded;
+}
+
+} // namespace
+
+// A game killed at any moment of a save (a crash, a power cut) leaves the
+// registers of the last finished save or of the one before: never a torn
+// file, never fewer generations than a run had already loaded.
+TEST(ScenarioRun, SystemDataSurvivesKillsAtAnyMoment)
+{
+    constexpr int kKills = 120;
+    const unsigned seed = std::random_device()();
+    std::mt19937 random(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    GameFolder game;
+    game.writeFile(L"Lumivex.ini",
+        "[setting]\r\nTITLE=Lumivex "
+        "Test\r\nCLASS=LumivexTest\r\n[release]\r\nscenario=story.dll\r\nentry=saveForever\r\n");
+    int32_t last = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        game.removeFile(L"trace.txt");
+        void* process = game.start(RunOptions());
+        ASSERT_NE(process, nullptr);
+        for (int i = 0; i < 2000 && game.readBytes(L"trace.txt").find("saving") == std::string::npos; ++i)
+            Sleep(5);
+        Sleep(random() % 40);
+        TerminateProcess(process, 9);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+        const std::vector<int32_t> loaded = loadedSystemRegisters(game);
+        ASSERT_EQ(loaded.size(), 4u) << "kill " << kill;
+        ASSERT_EQ(loaded[2], -loaded[1]) << "kill " << kill << ": a torn generation";
+        ASSERT_EQ(loaded[3], 3 * loaded[1]) << "kill " << kill << ": a torn generation";
+        ASSERT_GE(loaded[1], last) << "kill " << kill << ": saved generations were lost";
+        last = loaded[1];
+    }
+    // The game did save between the kills.
+    EXPECT_GT(last, kKills);
+}
+
+// A damaged or missing file gives way to the previous generation, and a save
+// over a damaged file keeps that backup rather than the damage.
+TEST(ScenarioRun, DamagedSystemDataFallsBackToTheBackup)
+{
+    GameFolder game;
+    game.writeFile(L"TestGame.system.dat.bak", kSystemData);
+    for (const char* damage : { "torn", "" }) {
+        SCOPED_TRACE(damage);
+        game.writeFile(L"TestGame.system.dat", damage);
+        EXPECT_EQ(loadedSystemRegisters(game), (std::vector<int32_t> { 3, 1, -1, 256 }));
+    }
+    game.removeFile(L"TestGame.system.dat");
+    GameRun read = runFrom(game, "readSystem");
+    EXPECT_EQ(read.trace, "INIT (null)\nsystem 3 1 -1 256\nEXIT\n");
+
+    game.writeFile(L"TestGame.system.dat", "torn");
+    game.removeFile(L"trace.txt");
+    GameRun save = runFrom(game, "saveSystem");
+    ASSERT_TRUE(save.finished);
+    EXPECT_EQ(game.readBytes(L"TestGame.system.dat"), kSystemData);
+    EXPECT_EQ(game.readBytes(L"TestGame.system.dat.bak"), kSystemData);
+    EXPECT_FALSE(game.exists(L"TestGame.system.dat.new"));
 }

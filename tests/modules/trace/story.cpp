@@ -111,6 +111,20 @@ LUMIVEX_SCENARIO_ENTRY(saveSystem)
     scenario->nextEntry = "";
 }
 
+// Saves generation after generation of the persistent registers (n, -n and
+// 3n), going on from the one the last run left, until the process is killed.
+LUMIVEX_SCENARIO_ENTRY(saveForever)
+{
+    int32_t n = scenario->systemRegisters[0];
+    trace("saving");
+    for (;;) {
+        ++n;
+        scenario->setSystemRegister(0, n, false);
+        scenario->setSystemRegister(1, -n, false);
+        scenario->setSystemRegister(2, 3 * n, true);
+    }
+}
+
 LUMIVEX_SCENARIO_ENTRY(readSystem)
 {
     trace(("system " + std::to_string(scenario->systemRegisters.count) + " "
