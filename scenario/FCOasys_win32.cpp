@@ -223,11 +223,12 @@ FCOasys::~FCOasys()
 {
     unhookTopWindow();
     if (scenarioThread.running()) {
+        // The stop before the input event, as in every stop request.
+        stop.set();
         if (waiting) {
             input.set();
             waiting = 0;
         }
-        stop.set();
         // An entry that never waits for input finds the stop between entries.
         postStop(scenarioThread);
         waitForThreadEnd(scenarioThread);
@@ -620,6 +621,11 @@ int32_t FCOasys::waitInput(int32_t timeout, int32_t mode, int32_t raw)
         input.set();
         throw ExitScenarioException();
     case WAIT_OBJECT_0 + 1:
+        // Woken for a stop that set the input event too: the stop wins.
+        if (stop.wait(0) == WAIT_OBJECT_0) {
+            waiting = 0;
+            throw ExitScenarioException();
+        }
         return inputCode;
     case WAIT_TIMEOUT:
         waiting = 0;

@@ -140,6 +140,25 @@ TEST(InputWait, NoAbortCheckClosesWithoutAQuestion)
     EXPECT_EQ(run.messages, "");
 }
 
+// Closing the main window (WM_CLOSE, the menu's Exit) during a wait ends the
+// run through the exception and exit entries: the wait never answers with
+// an input code the player did not give.
+TEST(InputWait, CloseDuringAWaitEndsTheRunWithoutAnInputCode)
+{
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        SCOPED_TRACE(attempt);
+        GameFolder folder;
+        folder.writeFile(L"Lumivex.ini", ini("waitForever"));
+        RunningGame game(folder);
+        ASSERT_NE(game.top(), nullptr) << game.describe();
+        ASSERT_TRUE(game.reached("wait 0")) << game.describe();
+        PostMessageW(game.top(), WM_CLOSE, 0, 0);
+        GameRun run = game.finish();
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nEXCEPTION\nEXIT\n");
+    }
+}
+
 // While EXIT_ENTRY runs, keys and clicks reach neither its wait nor the
 // windows of the window thread: the wait runs out.
 TEST(InputWait, InputWhileExitingIsDropped)
