@@ -496,15 +496,22 @@ void FCOasys::destroyRequestedWindow(const char* name, FCVWin* window)
 {
     {
         FCLock lock(&windowLock);
+        // The node is found once and goes itself: searching again by key
+        // could take another window's node (same name, or no name and no
+        // handle left), leaving this window listed after its deletion.
+        FCXListNode<FCVWin>* node = nullptr;
         if (name) {
             FCVWin key;
             key.name = name;
-            auto* node = windows.findKey(&key);
-            window = windows.isValidNode(node) ? node->item : nullptr;
+            node = windows.findKey(&key);
+        } else if (window) {
+            node = windows.findItem(window);
         }
+        // Only listed windows are deleted: anything else is gone already.
+        window = windows.isValidNode(node) ? node->item : nullptr;
         // Scenario windows are listed without ownership: the node goes, the window is deleted below.
         if (window)
-            windows.remove(window, 1);
+            windows.removeNode(node, true);
     }
     deleteScenarioWindow(window);
     requestDone.set();

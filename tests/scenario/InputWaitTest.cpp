@@ -159,6 +159,18 @@ TEST(InputWait, CloseDuringAWaitEndsTheRunWithoutAnInputCode)
     }
 }
 
+// Resetting the scenario destroys each listed window once, whatever names
+// the windows share.
+TEST(WindowRequests, AResetDestroysSameNamedWindowsOnceEach)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("resetSameNamedWindows"));
+    GameRun run = folder.run();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.trace, "INIT (null)\nmade 12\ndestroyed 2\ndestroyed 1\nreset\nEXIT\n");
+    EXPECT_EQ(run.messages, "");
+}
+
 // While EXIT_ENTRY runs, keys and clicks reach neither its wait nor the
 // windows of the window thread: the wait runs out.
 TEST(InputWait, InputWhileExitingIsDropped)

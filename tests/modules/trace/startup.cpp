@@ -364,3 +364,51 @@ LUMIVEX_SCENARIO_ENTRY(exitWaits)
     scenario->registers[15] = 2;
     scenario->nextEntry = "";
 }
+
+// Two listed windows of one name, of kinds that a reset destroys in the
+// opposite order (14 before 5): each is destroyed once, its own node with it.
+namespace {
+int g_panelNumber = 0;
+
+class TracedPanel : public FCChildWindow {
+public:
+    TracedPanel(FCWindowHandle parent, const FCWindowRequest& request)
+        : FCChildWindow(parent, request.left, request.top, request.right - request.left, request.bottom - request.top)
+        , m_kind(request.kind)
+        , m_number(++g_panelNumber)
+    {
+    }
+    ~TracedPanel() override { traceLine("destroyed", std::to_string(m_number)); }
+    int32_t kind() const override { return m_kind; }
+
+private:
+    int32_t m_kind;
+    int m_number;
+};
+
+FCVWin* makeTracedPanel(const FCWindowRequest& request, FCOasys& manager)
+{
+    auto* panel = new TracedPanel(manager.owner.handle, request);
+    if (!panel->create()) {
+        delete panel;
+        return nullptr;
+    }
+    return panel;
+}
+} // namespace
+
+LUMIVEX_SCENARIO_ENTRY(resetSameNamedWindows)
+{
+    FCOasys::registerWindowFactory(5, makeTracedPanel);
+    FCOasys::registerWindowFactory(14, makeTracedPanel);
+    FCWindowRequest first = windowRequest(5, "twin", 0, 0, 20, 20);
+    FCWindowRequest second = windowRequest(14, "twin", 30, 0, 50, 20);
+    const bool madeFirst = scenario->manager->requestWindow(first) != nullptr;
+    const bool madeSecond = scenario->manager->requestWindow(second) != nullptr;
+    traceLine("made", std::string(madeFirst ? "1" : "-") + (madeSecond ? "2" : "-"));
+    scenario->reset();
+    trace("reset");
+    FCOasys::registerWindowFactory(5, nullptr);
+    FCOasys::registerWindowFactory(14, nullptr);
+    scenario->nextEntry = "";
+}
