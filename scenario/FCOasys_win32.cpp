@@ -882,8 +882,15 @@ void FCOasys::serveMonitor(FCWindowHandle window, uint32_t message, uintptr_t wP
             state->registers.elements[index] = static_cast<int32_t>(lParam);
         break;
     case kMonitorSetSystemRegister:
-        if (index < static_cast<uint32_t>(state->systemRegisters.count))
-            state->setSystemRegister(static_cast<int32_t>(index), static_cast<int32_t>(lParam), true);
+        if (index < static_cast<uint32_t>(state->systemRegisters.count)) {
+            // A save the player cancels is shown here: nothing may be thrown
+            // through the top window's procedure.
+            try {
+                state->setSystemRegister(static_cast<int32_t>(index), static_cast<int32_t>(lParam), true);
+            } catch (const Diagnostic& failure) {
+                failure.show(owner.handle);
+            }
+        }
         break;
     case kMonitorSendEntry:
         if (attached)

@@ -338,6 +338,29 @@ TEST(DeveloperMonitor, ReadsAndWritesEveryRegisterKind)
     EXPECT_EQ(runMonitor(L"NoSuchGameClass --dump"), 1);
 }
 
+// A system register the monitor writes into a file that cannot be written:
+// the player's Cancel is shown, the game goes on with the new value.
+TEST(DeveloperMonitor, AFailedSaveIsShownAndTheGameGoesOn)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("monitorTarget"));
+    // A folder where the save writes its new generation.
+    ASSERT_TRUE(CreateDirectoryW((folder.path() + L"\\TestGame.system.dat.new").c_str(), nullptr));
+    RunOptions options;
+    options.answer = IDCANCEL;
+    RunningGame game(folder, options);
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
+    ASSERT_EQ(runMonitor(wide(testClassName()) + L" --set-system 1 7"), 0);
+    PostMessageW(game.top(), WM_KEYDOWN, VK_SPACE, 0x390001);
+    GameRun run = game.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nafter 42  7\nEXIT\n");
+    EXPECT_NE(run.messages.find("TestGame.system.dat.new"), std::string::npos) << run.messages;
+    EXPECT_FALSE(folder.exists(L"TestGame.system.dat"));
+}
+
 TEST(WindowRequests, TheWindowThreadMakesListsAndDestroysWindowsAndShowsMenus)
 {
     GameFolder folder;
