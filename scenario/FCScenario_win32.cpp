@@ -1,12 +1,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "foundation/FCPath.h"
 #include "foundation/FCSignature.h"
+#include "foundation/FCSync.h"
 #include "foundation/TextCodePage.h"
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
@@ -28,6 +30,43 @@ struct EudcOff {
     EudcOff() { EnableEUDC(FALSE); }
     ~EudcOff() { EnableEUDC(TRUE); }
 };
+
+// The player's own EUDC font value as the system holds it (wide text: the
+// game's code page may not hold the path), read before a game first changes
+// it, for each scenario object; what the end of the run puts back.
+struct PlayerEudcFont {
+    bool present = false;
+    std::wstring value;
+};
+FCCriticalSection g_playerEudcLock;
+std::map<const FCScenario*, PlayerEudcFont> g_playerEudcFonts;
+
+PlayerEudcFont readPlayerEudcFont()
+{
+    PlayerEudcFont font;
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, kEudcKey, kEudcValue, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return font;
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_CURRENT_USER, kEudcKey, kEudcValue, RRF_RT_REG_SZ, nullptr, value.data(), &size)
+        != ERROR_SUCCESS)
+        return font;
+    value.resize(wcslen(value.c_str()));
+    font.present = true;
+    font.value = value;
+    return font;
+}
+
+// Records the player's value for the scenario unless it is recorded already.
+const PlayerEudcFont& rememberPlayerEudcFont(const FCScenario* scenario)
+{
+    FCLock lock(&g_playerEudcLock);
+    auto found = g_playerEudcFonts.find(scenario);
+    if (found == g_playerEudcFonts.end())
+        found = g_playerEudcFonts.emplace(scenario, readPlayerEudcFont()).first;
+    return found->second;
+}
 } // namespace
 
 FCScenario::FCScenario(FCOasys* owner)
@@ -49,6 +88,8 @@ FCScenario::~FCScenario()
     if (eudcFlag)
         setEudcFont(nullptr);
     reset();
+    FCLock lock(&g_playerEudcLock);
+    g_playerEudcFonts.erase(this);
 }
 
 FCOasys* FCScenario::initialise(const char* gameName, int32_t registerCount, int32_t stringCount, int32_t systemCount,
@@ -66,10 +107,7 @@ FCOasys* FCScenario::initialise(const char* gameName, int32_t registerCount, int
     words[0] = words[1] = 0;
     if (eudcFlag && systemEudcFont.isEmpty()) {
         EudcOff off;
-        wchar_t font[MAX_PATH] = {};
-        DWORD size = sizeof font - sizeof(wchar_t);
-        if (RegGetValueW(HKEY_CURRENT_USER, kEudcKey, kEudcValue, RRF_RT_REG_SZ, nullptr, font, &size) == ERROR_SUCCESS)
-            systemEudcFont = fromWide(font).c_str();
+        systemEudcFont = fromWide(rememberPlayerEudcFont(this).value.c_str()).c_str();
     }
     loadSystemData();
     if (manager)
@@ -99,14 +137,19 @@ void FCScenario::setEudcFont(const char* path)
         std::wstring wide = toWide(path);
         DWORD attributes = GetFileAttributesW(wide.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            rememberPlayerEudcFont(this);
             store(wide);
             gameEudcFont = path;
         }
-    } else if (!gameEudcFont.isEmpty() && !(gameEudcFont == systemEudcFont)) {
-        store(toWide(systemEudcFont.text()));
+    } else if (!gameEudcFont.isEmpty()) {
+        // The player's own value goes back as it was, absent when it was;
+        // a game that never set a font leaves it alone.
+        const PlayerEudcFont& player = rememberPlayerEudcFont(this);
+        if (player.present)
+            store(player.value);
+        else
+            RegDeleteValueW(key, kEudcValue);
         gameEudcFont.clear();
-    } else {
-        store(L"");
     }
     RegCloseKey(key);
 }
