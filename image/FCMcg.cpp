@@ -7,6 +7,7 @@
 #include "foundation/FCFile.h"
 #include "foundation/FCHeap.h"
 #include "image/FCCompress.h"
+#include "image/LzssBounds.h"
 #include "surface/FCDib.h"
 
 namespace {
@@ -136,6 +137,9 @@ uint8_t* FCMcg::decode(const void* data, size_t size, size_t* packedBytes)
         return nullptr;
     const int64_t streamAt = kHeaderBytes + m + 4 * int64_t(n);
     if (streamAt > int64_t(size))
+        return nullptr;
+    // Nor more rows than the stream could fill.
+    if (rowsBytes > lzss::mostDecodedBytes(false, int64_t(size) - streamAt))
         return nullptr;
 
     // Room for every row the header implies, even when the stated decoded

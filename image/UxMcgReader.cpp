@@ -9,6 +9,7 @@
 #include "foundation/FCHeap.h"
 #include "foundation/UxStaticRandom.h"
 #include "image/FCCompress.h"
+#include "image/LzssBounds.h"
 #include "image/UxCompressAlgorithm.h"
 #include "surface/FCDib.h"
 #include "surface/PixelBlend.h"
@@ -206,7 +207,14 @@ bool UxMcgReader::decodable() const
     // Each factor is below 2^32 (the stride below 2^46), so no product
     // overflows before it is compared.
     const int64_t rowBytes = std::max(colourStride(), int64_t(m_header.width) * 4);
-    return rowBytes <= kMaxPictureBytes && rowBytes * m_header.height <= kMaxPictureBytes;
+    if (rowBytes > kMaxPictureBytes || rowBytes * m_header.height > kMaxPictureBytes)
+        return false;
+    // The stored data must be able to fill the picture (raw data is bounded
+    // like a classic stream, which keeps a short file decoding with zeros).
+    if (colourStride() * m_header.height
+        > lzss::mostDecodedBytes(encoding() == kEncodingLzss3, int64_t(m_header.colourSize)))
+        return false;
+    return !m_mask || maskStride() * m_header.height <= lzss::mostDecodedBytes(false, int64_t(m_header.maskSize));
 }
 
 int64_t UxMcgReader::colourStride() const

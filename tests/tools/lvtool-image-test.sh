@@ -125,4 +125,24 @@ for dims in "4294967296 4294967296" "4294967297 1" "99999999999999999999999 2" "
         failed=1
     fi
 done
+# Headers that claim a picture their data could never fill (16383 x 16383
+# from a few dozen bytes) are refused in one line before anything is
+# allocated, in both layouts.
+patch32() { printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($2 & 255)) $(($2 >> 8 & 255)) $(($2 >> 16 & 255)) $(($2 >> 24 & 255)))" \
+    | dd of="$1" bs=1 seek="$3" conv=notrunc status=none; }
+cp k3256.mcg hugekeyed.mcg
+patch32 hugekeyed.mcg 16383 16
+patch32 hugekeyed.mcg 16383 20
+cp plain.mcg hugeplain.mcg
+patch32 hugeplain.mcg 16383 28
+patch32 hugeplain.mcg 16383 32
+patch32 hugeplain.mcg $((16383 * 16384 * 3)) 40
+for file in hugekeyed.mcg hugeplain.mcg; do
+    "$lvtool" image decode "$file" claimed.pam 2>err
+    code=$?
+    if [ $code -ne 1 ] || [ "$(wc -l <err)" -ne 1 ] || [ -e claimed.pam ]; then
+        echo "FAIL: $file: exit $code, $(cat err)"
+        failed=1
+    fi
+done
 exit $failed

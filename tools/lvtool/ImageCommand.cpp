@@ -4,10 +4,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "image/ImageProbe.h"
 #include "image/McgWriter.h"
@@ -197,6 +200,22 @@ private:
     bool m_shown;
 };
 
+// Runs one file's job: a failure of any kind (memory, the host's
+// exceptions) fails that file with a reason, never the whole tool.
+template <typename Work> bool guarded(std::string& reason, Work work)
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory for this image";
+    } catch (const Diagnostic& failure) {
+        reason = std::string(failure.operation()) + ": " + failure.message();
+    } catch (const std::exception& failure) {
+        reason = failure.what();
+    }
+    return false;
+}
+
 int runBatch(Job job, const Options& options, const std::vector<std::string>& inputs, const std::string& folder,
     const char* extension)
 {
@@ -213,7 +232,7 @@ int runBatch(Job job, const Options& options, const std::vector<std::string>& in
         if (!ok)
             reason = "another input of this batch already wrote " + out.string();
         else
-            ok = job(options, inputs[i].c_str(), out.string().c_str(), reason);
+            ok = guarded(reason, [&] { return job(options, inputs[i].c_str(), out.string().c_str(), reason); });
         if (ok)
             written.push_back(out.string());
         if (!ok) {
@@ -303,7 +322,7 @@ int runImageCommand(int argc, char** argv)
         int failures = 0;
         for (size_t i = 0; i < files.size(); ++i) {
             std::string reason;
-            if (!infoOne(options, files[i].c_str(), files.size() > 1, reason)) {
+            if (!guarded(reason, [&] { return infoOne(options, files[i].c_str(), files.size() > 1, reason); })) {
                 fail(files[i].c_str(), reason.c_str());
                 ++failures;
             }
@@ -326,7 +345,7 @@ int runImageCommand(int argc, char** argv)
     if (files.size() != 2 || formatGiven)
         return imageUsage();
     std::string reason;
-    if (!job(options, files[0].c_str(), files[1].c_str(), reason))
+    if (!guarded(reason, [&] { return job(options, files[0].c_str(), files[1].c_str(), reason); }))
         return fail(files[0].c_str(), reason.c_str());
     return 0;
 }

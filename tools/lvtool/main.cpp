@@ -1,6 +1,9 @@
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 
+#include "foundation/Diagnostic.h"
 #include "tools/lvtool/ImageCommand.h"
 #include "tools/lvtool/LzssCommand.h"
 #include "tools/lvtool/RegCommand.h"
@@ -33,7 +36,9 @@ int usage(FILE* out)
 
 } // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+int run(int argc, char** argv)
 {
     if (argc < 2)
         return usage(stderr);
@@ -56,4 +61,21 @@ int main(int argc, char** argv)
         return usage(stdout);
     std::fprintf(stderr, "lvtool: unknown command '%s'\n", command);
     return usage(stderr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The last guard: whatever a command did not catch ends in one line.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "lvtool: not enough memory\n");
+    } catch (const Diagnostic& failure) {
+        std::fprintf(stderr, "lvtool: %s: %s\n", failure.operation(), failure.message());
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "lvtool: %s\n", failure.what());
+    }
+    return 1;
 }
