@@ -79,24 +79,32 @@ UxLayerSurface& UxLayerSurface::operator=(const UxLayerSurface& other)
     if (&other == this)
         return *this;
     FCLayerSurface* keptOwner = owner();
+    // A copy that could not be made (no memory for the surface or its
+    // alpha plane) leaves as much as was made, never a dangling plane.
     if (UxLayerVSurface24* from = other.surface24()) {
         make(kTwentyFour, from->width(), from->height(), keptOwner);
         UxLayerVSurface24* to = surface24();
+        if (!to || !to->bits)
+            return *this;
         from->copyRect(*to, 0, 0, 0, 0, from->width(), from->height());
         if (from->hasAlpha()) {
             to->createAlpha(0);
-            from->alpha->copy8(*to->alpha, 0, 0, 0, 0, from->width(), from->height(), -2);
+            if (to->alpha && to->alpha->bits)
+                from->alpha->copy8(*to->alpha, 0, 0, 0, 0, from->width(), from->height(), -2);
         }
         to->alphaFlags = from->alphaFlags;
     } else if (UxLayerVSurface8* from = other.surface8()) {
         make(kEight, from->width(), from->height(), keptOwner);
         UxLayerVSurface8* to = surface8();
+        if (!to || !to->bits)
+            return *this;
         if (to->info && from->info)
             to->copyPalette(*from);
         from->copy8(*to, 0, 0, 0, 0, from->width(), from->height(), -2);
         if (from->alpha && from->alpha->bits) {
             to->createAlpha(-2, (from->alphaState & FCVSurface::kAlphaValid) != 0, 0);
-            from->alpha->copy8(*to->alpha, 0, 0, 0, 0, from->width(), from->height(), -2);
+            if (to->alpha && to->alpha->bits)
+                from->alpha->copy8(*to->alpha, 0, 0, 0, 0, from->width(), from->height(), -2);
         }
         to->alphaFlags = from->alphaFlags;
     } else {

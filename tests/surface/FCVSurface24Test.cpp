@@ -18,6 +18,7 @@
 #include "support/TestFiles_win32.h"
 #include "surface/FCAnimationSurfaceContainer.h"
 #include "surface/FCVSurface.h"
+#include "surface/Resample.h"
 #include "surface/UxLayerSurface.h"
 #include "window/FCVWin.h"
 
@@ -254,6 +255,35 @@ TEST(FCVSurface24, ResampleOfEqualSizesIsBlend)
     EXPECT_EQ(from.resample(b, FCRect(-1, 0, 6, 6), FCRect(0, 0, 5, 4)), 0);
     EXPECT_EQ(from.resample(b, FCRect(0, 0, 7, 6), FCRect(0, 0, 6, 4)), 0);
     EXPECT_EQ(from.resample(b, FCRect(0, 0, 7, 6), FCRect(0, 0, 5, 4)), 1);
+}
+
+// Above the Lanczos limit into part of the destination: the fallback scaler
+// draws into a surface of its own, which lands at the target rectangle.
+TEST(FCVSurface24, ResampleAboveTheLimitIntoPartOfTheDestination)
+{
+    FCVSurface24 from(4, 2);
+    paintIndexed(from, 0x102030);
+    constexpr int32_t kWidth = Resample::kMaxLanczosSize + 102, kHeight = 4;
+    FCVSurface24 to(kWidth, kHeight);
+    to.fill(0x00ABCDEF);
+    const FCRect target(1, 1, kWidth - 1, 3);
+    const int32_t dw = target.width(), dh = target.height();
+    ASSERT_EQ(from.resample(to, target, FCRect(0, 0, 4, 2)), 1);
+
+    // What the fallback scaler makes of the source at the target's size.
+    std::vector<uint8_t> expected(size_t(dw) * dh * 4);
+    ASSERT_EQ(Resample::fallbackScale(expected.data(), ptrdiff_t(dw) * 4, dw, dh, from.topRow(), -from.stride(), 4, 2),
+        Resample::Outcome::Done);
+    for (int32_t y = 0; y < kHeight; ++y)
+        for (int32_t x = 0; x < kWidth; ++x) {
+            const bool inside = x >= target.left && x < target.right && y >= target.top && y < target.bottom;
+            uint32_t want = 0x00EFCDABu;
+            if (inside) {
+                const uint8_t* p = &expected[(size_t(y - target.top) * dw + size_t(x - target.left)) * 4];
+                want = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+            }
+            ASSERT_EQ(raw(to, x, y), want) << x << "," << y;
+        }
 }
 
 TEST(FCVSurface24, StretchToScalesAndClipsHostileRectangles)
