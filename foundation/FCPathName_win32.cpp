@@ -6,17 +6,18 @@
 
 #include "foundation/TextCodePage.h"
 #include "foundation/detail/FileSystem.h"
+#include "foundation/detail/SystemPathText_win32.h"
 
 namespace {
 
-// A folder from a wide system answer, in the game's code page, ending with a
-// backslash when asked (checked on the wide text, where no trail byte can
-// pass for one).
+// A folder from a wide system answer, in the game's code page (its short
+// form when the code page cannot hold it), ending with a backslash when
+// asked (checked on the wide text, where no trail byte can pass for one).
 std::string folderText(std::wstring wide, bool withSeparator)
 {
     if (withSeparator && (wide.empty() || wide.back() != L'\\'))
         wide += L'\\';
-    return fromWide(wide.c_str());
+    return fcsystem::systemPathText(wide);
 }
 
 // Calls a GetXxxDirectoryW-style query that returns the needed size when

@@ -15,6 +15,7 @@
 #include "foundation/FCFile.h"
 #include "foundation/FCFileEnumeration.h"
 #include "foundation/FCPath.h"
+#include "foundation/FCPathName.h"
 #include "foundation/TextCodePage.h"
 #include "support/MessageBoxRecorder.h"
 
@@ -333,6 +334,46 @@ bool createShortcut(const std::wstring& shortcut, const std::wstring& target)
     if (SUCCEEDED(init))
         uninitialize();
     return saved;
+}
+
+// A folder whose name the game's code page cannot hold ("Clément" and a
+// kanji name fit neither code page 932 nor 1252): the current folder and the
+// names found in it come in their short forms, and open what they name.
+TEST_F(FilesTest, FoldersTheCodePageCannotHoldAreReachedByShortName)
+{
+    const std::wstring odd = widePath(L"Cl\u00e9ment \u5916\u5b57");
+    ASSERT_TRUE(CreateDirectoryW(odd.c_str(), nullptr));
+    const std::wstring inside = odd + L"\\d\u00e9j\u00e0 \u5916.dat";
+    HANDLE created = CreateFileW(inside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(created, INVALID_HANDLE_VALUE);
+    CloseHandle(created);
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    const unsigned previousPage = textCodePage();
+    auto sameFile = [](const std::wstring& a, const std::wstring& b) {
+        wchar_t longA[MAX_PATH] = {}, longB[MAX_PATH] = {};
+        return GetLongPathNameW(a.c_str(), longA, MAX_PATH) && GetLongPathNameW(b.c_str(), longB, MAX_PATH)
+            && lstrcmpiW(longA, longB) == 0;
+    };
+    for (unsigned page : { 932u, 1252u }) {
+        SCOPED_TRACE(page);
+        setTextCodePage(page);
+        ASSERT_TRUE(SetCurrentDirectoryW(odd.c_str()));
+        const FCPathName here(nullptr);
+        EXPECT_TRUE(sameFile(toWide(here.text()), odd + L"\\")) << here.text();
+        FCFileEnumeration each;
+        each.start("*.dat");
+        ASSERT_TRUE(each.next());
+        EXPECT_TRUE(sameFile(toWide(each.fullPath().text()), inside)) << each.fullPath().text();
+        FCFile file;
+        EXPECT_EQ(
+            file.open(each.fullPath().text(), FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true),
+            0u);
+    }
+    SetCurrentDirectoryW(previous);
+    setTextCodePage(previousPage);
+    DeleteFileW(inside.c_str());
+    RemoveDirectoryW(odd.c_str());
 }
 
 TEST_F(FilesTest, ShortcutOpensItsTarget)
