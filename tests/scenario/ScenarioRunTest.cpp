@@ -144,8 +144,15 @@ TEST(ScenarioRun, SystemDataSurvivesKillsAtAnyMoment)
     int32_t last = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         game.removeFile(L"trace.txt");
-        void* process = game.start(RunOptions());
-        ASSERT_NE(process, nullptr);
+        // Wine may refuse a start while the last killed process is still
+        // going away: a few tries.
+        void* process = nullptr;
+        for (int tries = 0; tries < 10 && !process; ++tries) {
+            process = game.start(RunOptions());
+            if (!process)
+                Sleep(200);
+        }
+        ASSERT_NE(process, nullptr) << "kill " << kill << ": the game does not start";
         for (int i = 0; i < 2000 && game.readBytes(L"trace.txt").find("saving") == std::string::npos; ++i)
             Sleep(5);
         Sleep(random() % 40);
