@@ -21,7 +21,7 @@ write_basic_package_version_file("${CMAKE_BINARY_DIR}/LumivexConfigVersion.cmake
                                  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMinorVersion)
 install(FILES "${PROJECT_SOURCE_DIR}/cmake/kit/LumivexConfig.cmake"
               "${CMAKE_BINARY_DIR}/LumivexConfigVersion.cmake"
-              "${CMAKE_TOOLCHAIN_FILE}"
+              "${CMAKE_TOOLCHAIN_FILE}" "${PROJECT_SOURCE_DIR}/cmake/toolchain-mingw-common.cmake"
         DESTINATION lib/cmake/Lumivex COMPONENT kit)
 
 set(LUMIVEX_KIT_DIR "${CMAKE_BINARY_DIR}/kit")

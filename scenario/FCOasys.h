@@ -101,6 +101,9 @@ public:
     // when it runs out, -1 when the wait fails. A stop request throws
     // ExitScenarioException.
     int32_t waitInput(int32_t timeout, int32_t mode, int32_t raw);
+    // Asks the scenario to stop (any thread): the stop event, then a pending
+    // wait woken, which then finds the stop set.
+    void requestStop();
     // Asks the window thread to make a window (scenario thread): waits while
     // the game is busy or its window minimised, then for the window thread.
     // The window (also in request.created), listed; null when its kind has

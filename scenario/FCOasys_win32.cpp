@@ -223,12 +223,7 @@ FCOasys::~FCOasys()
 {
     unhookTopWindow();
     if (scenarioThread.running()) {
-        // The stop before the input event, as in every stop request.
-        stop.set();
-        if (waiting) {
-            input.set();
-            waiting = 0;
-        }
+        requestStop();
         // An entry that never waits for input finds the stop between entries.
         postStop(scenarioThread);
         waitForThreadEnd(scenarioThread);
@@ -610,6 +605,17 @@ uint32_t FCOasys::runScenario()
 }
 
 // --- Input waits ---
+
+void FCOasys::requestStop()
+{
+    // The stop first: a wait woken by the input event must find it set, or
+    // it would take the last input code for the player's.
+    stop.set();
+    if (waiting) {
+        input.set();
+        waiting = 0;
+    }
+}
 
 int32_t FCOasys::waitInput(int32_t timeout, int32_t mode, int32_t raw)
 {

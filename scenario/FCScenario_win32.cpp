@@ -180,21 +180,28 @@ FCString withSuffix(const FCString& name, const char* suffix)
     return result;
 }
 
-// Whether the file exists and starts with the "FCReg" record: a generation
-// of the system data worth keeping.
+// Opens a file that starts with the "FCReg" record, a generation of the
+// system data worth keeping, at its start; false for a missing file or any
+// other content.
+bool openRegisterFile(const char* path, FCFile& file)
+{
+    if (file.open(path, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true) != 0
+        || !FCSignature("FCReg").check(file))
+        return false;
+    file.seek(FCFile::kFromStart, 0);
+    return true;
+}
+
 bool holdsRegisters(const char* path)
 {
     FCFile file;
-    return file.open(path, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true) == 0
-        && FCSignature("FCReg").check(file);
+    return openRegisterFile(path, file);
 }
 
 bool loadRegisters(const char* path, FCReg& registers)
 {
-    if (!holdsRegisters(path))
-        return false;
     FCFile file;
-    if (file.open(path, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true))
+    if (!openRegisterFile(path, file))
         return false;
     registers.load(file);
     return true;

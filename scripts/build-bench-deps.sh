@@ -9,7 +9,7 @@ source "$(dirname "$0")/deps-fetch.sh"
 lock="$LUMIVEX_ROOT/scripts/bench-deps.lock"
 toolchain="$LUMIVEX_ROOT/cmake/toolchain-mingw32-posix.cmake"
 compiler=$(i686-w64-mingw32-g++-posix --version 2>/dev/null | head -n 1) || die "i686-w64-mingw32-g++-posix is not installed"
-key=$( { cat "$0" "$LUMIVEX_ROOT/scripts/deps-fetch.sh" "$lock" "$toolchain" "$LUMIVEX_ROOT/cmake/toolchain-mingw32.cmake"; echo "$compiler"; } | sha256sum | cut -c1-16)
+key=$( { cat "$0" "$LUMIVEX_ROOT/scripts/deps-fetch.sh" "$lock" "$toolchain" "$LUMIVEX_ROOT/cmake/toolchain-mingw32.cmake" "$LUMIVEX_ROOT/cmake/toolchain-mingw-common.cmake"; echo "$compiler"; } | sha256sum | cut -c1-16)
 prefix="$LUMIVEX_CACHE/deps/win32-bench-$key"
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"

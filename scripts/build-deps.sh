@@ -17,7 +17,7 @@ gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null) || die "pa
 compiler=$($host-g++ --version 2>/dev/null | head -n 1) || die "$host-g++ is not installed"
 
 # The cache key covers everything that shapes the result.
-key=$( { cat "$0" "$LUMIVEX_ROOT/scripts/deps-fetch.sh" "$lock" "$toolchain" "$LUMIVEX_ROOT"/scripts/patches/*; echo "$arch $gtest_version $compiler"; } | sha256sum | cut -c1-16)
+key=$( { cat "$0" "$LUMIVEX_ROOT/scripts/deps-fetch.sh" "$lock" "$toolchain" "$LUMIVEX_ROOT/cmake/toolchain-mingw-common.cmake" "$LUMIVEX_ROOT"/scripts/patches/*; echo "$arch $gtest_version $compiler"; } | sha256sum | cut -c1-16)
 prefix="$LUMIVEX_CACHE/deps/$arch-$key"
 if [ -f "$prefix/.complete" ]; then
     echo "$prefix"

@@ -44,7 +44,8 @@ as_root() {
 # choose_windows_build: which Windows build the tests and the sample game run
 # from. Sets LUMIVEX_WINDOWS_BUILD to win32 (the product, under 32-bit Wine)
 # or win64 (the same tree built for x86-64, under wine64, where this kernel
-# cannot run 32-bit programs) and prints one line saying which and why.
+# cannot run 32-bit programs), prints one line saying which and why, and
+# installs what win64 needs beyond win32's packages.
 # LUMIVEX_WINDOWS_RUNNER=wine or wine64 forces the choice.
 choose_windows_build() {
     local why
@@ -71,4 +72,7 @@ choose_windows_build() {
     esac
     export LUMIVEX_WINDOWS_BUILD
     echo "win32 tests: $why"
+    if [ "$LUMIVEX_WINDOWS_BUILD" = win64 ]; then
+        "$LUMIVEX_ROOT/scripts/install-packages.sh" win64
+    fi
 }

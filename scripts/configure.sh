@@ -27,10 +27,6 @@ build_windows() {
     cmake --build "$dir" "${targets[@]}" || die "the $arch build failed"
 }
 
-build_win32() {
-    build_windows win32 "$@"
-}
-
 # build_native: the native tree in build/native (or $LUMIVEX_NATIVE_BUILD;
 # clang, sanitizers, fuzzers).
 build_native() {

@@ -10,9 +10,6 @@ source "$LUMIVEX_ROOT/scripts/configure.sh"
 
 "$LUMIVEX_ROOT/scripts/install-packages.sh" win32 run
 choose_windows_build
-if [ "$LUMIVEX_WINDOWS_BUILD" = win64 ]; then
-    "$LUMIVEX_ROOT/scripts/install-packages.sh" win64
-fi
 build_windows "$LUMIVEX_WINDOWS_BUILD" demo
 
 tree=$(windows_tree "$LUMIVEX_WINDOWS_BUILD")

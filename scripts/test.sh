@@ -9,11 +9,8 @@ source "$LUMIVEX_ROOT/scripts/configure.sh"
 
 "$LUMIVEX_ROOT/scripts/install-packages.sh" native win32
 choose_windows_build
-if [ "$LUMIVEX_WINDOWS_BUILD" = win64 ]; then
-    "$LUMIVEX_ROOT/scripts/install-packages.sh" win64
-fi
 build_native
-build_win32
+build_windows win32
 if [ "$LUMIVEX_WINDOWS_BUILD" = win64 ]; then
     build_windows win64
 fi

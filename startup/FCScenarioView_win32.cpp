@@ -88,13 +88,7 @@ void FCScenarioView::requestStop()
 {
     if (!running())
         return;
-    // The stop first: a wait woken by the input event must find it set, or
-    // it would take the last input code for the player's.
-    manager->stop.set();
-    if (manager->waiting) {
-        manager->input.set();
-        manager->waiting = 0;
-    }
+    manager->requestStop();
 }
 
 FCLResult FCScenarioView::onUserMessage(uint32_t message, FCWParam wParam, FCLParam lParam)

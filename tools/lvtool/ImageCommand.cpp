@@ -4,13 +4,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <exception>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
-#include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "image/ImageProbe.h"
 #include "image/McgWriter.h"
@@ -206,12 +203,8 @@ template <typename Work> bool guarded(std::string& reason, Work work)
 {
     try {
         return work();
-    } catch (const std::bad_alloc&) {
-        reason = "not enough memory for this image";
-    } catch (const Diagnostic& failure) {
-        reason = std::string(failure.operation()) + ": " + failure.message();
-    } catch (const std::exception& failure) {
-        reason = failure.what();
+    } catch (...) {
+        reason = currentFailure();
     }
     return false;
 }

@@ -3,6 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <new>
+
+#include "foundation/Diagnostic.h"
 
 bool parseNumber(const char* text, long long& value)
 {
@@ -49,4 +53,19 @@ int fail(const char* file, const char* reason)
 {
     std::fprintf(stderr, "lvtool: %s: %s\n", file, reason);
     return 1;
+}
+
+std::string currentFailure()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "not enough memory";
+    } catch (const Diagnostic& failure) {
+        return std::string(failure.operation()) + ": " + failure.message();
+    } catch (const std::exception& failure) {
+        return failure.what();
+    } catch (...) {
+        return "unknown failure";
+    }
 }

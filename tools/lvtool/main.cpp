@@ -1,14 +1,12 @@
 #include <cstdio>
 #include <cstring>
-#include <exception>
-#include <new>
 
-#include "foundation/Diagnostic.h"
 #include "tools/lvtool/ImageCommand.h"
 #include "tools/lvtool/LzssCommand.h"
 #include "tools/lvtool/RegCommand.h"
 #include "tools/lvtool/RnfCommand.h"
 #include "tools/lvtool/TextCommand.h"
+#include "tools/lvtool/ToolSupport.h"
 
 // lvtool: the game makers' asset tool. Commands are added as the formats
 // they work on arrive; scripts depend on their names, options and output.
@@ -70,12 +68,8 @@ int main(int argc, char** argv)
     // The last guard: whatever a command did not catch ends in one line.
     try {
         return run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "lvtool: not enough memory\n");
-    } catch (const Diagnostic& failure) {
-        std::fprintf(stderr, "lvtool: %s: %s\n", failure.operation(), failure.message());
-    } catch (const std::exception& failure) {
-        std::fprintf(stderr, "lvtool: %s\n", failure.what());
+    } catch (...) {
+        std::fprintf(stderr, "lvtool: %s\n", currentFailure().c_str());
     }
     return 1;
 }
