@@ -194,6 +194,19 @@ uint32_t FCFile::write(const void* buffer, uint32_t count)
     }
 }
 
+void FCFile::replace(const char* source, const char* target)
+{
+    const std::string from = fcsystem::resolve(source);
+    const FCString to(fcsystem::resolve(target).c_str());
+    for (;;) {
+        uint32_t error = fcsystem::replaceFile(from.c_str(), to.text());
+        if (error == 0)
+            return;
+        if (!askRetry(to, writeErrorText(error), "FCFile - write"))
+            throw CannotWriteException("cannot write", to.text());
+    }
+}
+
 int64_t FCFile::seek(uint32_t method, int64_t distance)
 {
     if (!isOpen() || method > kFromEnd)
@@ -319,7 +332,7 @@ bool deleteFile(const char* path)
 
 bool replaceFile(const char* source, const char* target)
 {
-    return fcsystem::replaceFile(fcsystem::resolve(source).c_str(), fcsystem::resolve(target).c_str());
+    return fcsystem::replaceFile(fcsystem::resolve(source).c_str(), fcsystem::resolve(target).c_str()) == 0;
 }
 
 } // namespace FCPath

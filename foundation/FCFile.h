@@ -58,6 +58,11 @@ public:
     bool flush();
     const FCString& name() const;
 
+    // Puts source in target's place in one step (FCPath::replaceFile); a
+    // failure asks Retry or Cancel as a failed write does, with target's
+    // name, and Cancel throws CannotWriteException.
+    static void replace(const char* source, const char* target);
+
     // Reads a time of the open file (local time unless keepUtc) into both
     // time members and returns it as a FILETIME value; 0 when closed or failed.
     uint64_t getTime(uint32_t which = kLastWrite, bool keepUtc = false);

@@ -202,10 +202,10 @@ bool removeFile(const char* path)
     return unlink(path) == 0;
 }
 
-bool replaceFile(const char* source, const char* target)
+uint32_t replaceFile(const char* source, const char* target)
 {
     if (rename(source, target) != 0)
-        return false;
+        return errno != 0 ? static_cast<uint32_t>(errno) : EIO;
     // The rename itself lives in the folder: flush it too, so that the new
     // name survives a crash. A folder that cannot be opened is no failure.
     std::string folder(target);
@@ -216,7 +216,7 @@ bool replaceFile(const char* source, const char* target)
         fsync(fd);
         ::close(fd);
     }
-    return true;
+    return 0;
 }
 
 } // namespace fcsystem

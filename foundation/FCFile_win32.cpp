@@ -210,11 +210,12 @@ bool removeFile(const char* path)
     return DeleteFileW(toWide(path).c_str()) != FALSE;
 }
 
-bool replaceFile(const char* source, const char* target)
+uint32_t replaceFile(const char* source, const char* target)
 {
-    return MoveFileExW(
-               toWide(source).c_str(), toWide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-        != FALSE;
+    if (MoveFileExW(toWide(source).c_str(), toWide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
 }
 
 } // namespace fcsystem

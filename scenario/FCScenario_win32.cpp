@@ -235,10 +235,10 @@ void FCScenario::saveSystemData()
             throw CannotWriteException("FCScenario - saveSystemData", fresh.text());
     }
     // A damaged file is no generation to keep: the backup stays as it is.
-    if (holdsRegisters(name.text()) && !FCPath::replaceFile(name.text(), withSuffix(name, ".bak").text()))
-        throw CannotWriteException("FCScenario - saveSystemData", name.text());
-    if (!FCPath::replaceFile(fresh.text(), name.text()))
-        throw CannotWriteException("FCScenario - saveSystemData", name.text());
+    // A rename that fails asks Retry or Cancel as a failed write does.
+    if (holdsRegisters(name.text()))
+        FCFile::replace(name.text(), withSuffix(name, ".bak").text());
+    FCFile::replace(fresh.text(), name.text());
 }
 
 void FCScenario::renewStrings()

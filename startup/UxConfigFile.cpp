@@ -1,10 +1,9 @@
 #include "startup/UxConfigFile.h"
 
-#include <string>
-
 #include "foundation/Diagnostic.h"
 #include "foundation/FCPath.h"
 #include "foundation/FCPathName.h"
+#include "startup/UxRnf.h"
 
 UxConfigFile::UxConfigFile() = default;
 
@@ -13,38 +12,32 @@ UxConfigFile::~UxConfigFile() = default;
 bool UxConfigFile::open(const char* path)
 {
     m_pairs.clear();
+    m_unreadable = false;
     m_path = path && *path ? FCPathName(path).path() : FCString();
-    if (m_path.isEmpty() || !FCPath::exists(m_path.text()) || FCPath::hasAttributes(m_path.text(), FCPath::kFolder))
+    if (m_path.isEmpty())
         return false;
+    const FCString source = pairtext::pathToLoad(m_path.text());
+    if (!FCPath::exists(source.text()) || FCPath::hasAttributes(source.text(), FCPath::kFolder))
+        return false;
+    // Until the pairs are read, a save would replace a file that is only
+    // unreadable for the moment (locked, say) with the few pairs set since.
+    m_unreadable = true;
     FCString text;
     try {
-        if (!text.loadFile(m_path.text()))
+        if (!text.loadFile(source.text()))
             return true;
     } catch (const Diagnostic&) {
         // Cancelled after FCFile's Retry/Cancel box: the file exists, unread.
         return true;
     }
     parse(text, m_pairs);
+    m_unreadable = false;
     return true;
 }
 
 void UxConfigFile::parse(const FCString& text, Pairs& pairs)
 {
-    FCString source(text);
-    source.home();
-    FCString line;
-    FCString key;
-    FCString value;
-    while (source.readLine(line, FCString::kTrimBlanks)) {
-        if (line.text()[0] == ';')
-            continue;
-        // Separators at the line's start come before the key.
-        const char* start = line.text();
-        while (*start == '=' || *start == ' ' || *start == '\t')
-            ++start;
-        pairtext::splitPairLine(FCString(start), key, value);
-        pairs.emplace(key, value);
-    }
+    pairtext::parsePairs(text, pairs, FCString::kTrimBlanks, true);
 }
 
 int32_t UxConfigFile::getInt(const char* key, int32_t fallback) const
@@ -85,12 +78,9 @@ void UxConfigFile::setInt(const char* key, int32_t value)
 
 bool UxConfigFile::save()
 {
-    if (m_path.isEmpty())
+    if (m_path.isEmpty() || m_unreadable)
         return false;
-    std::string out;
-    for (const auto& [key, value] : m_pairs)
-        out.append(key.text()).append("=").append(value.text()).append("\n");
-    FCString text;
-    text.assign(out.data(), static_cast<int32_t>(out.size()), FCString::kDefaultBlockSize);
-    return pairtext::replaceWholeFile(m_path.text(), text);
+    // The same text as UxRnf writes: a value of several lines (or the key
+    // "<--") goes out as a block, which both readers take back whole.
+    return pairtext::replaceWholeFile(m_path.text(), UxRnf::format(m_pairs));
 }

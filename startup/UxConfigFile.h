@@ -6,9 +6,8 @@
 #include "foundation/LumivexApi.h"
 #include "startup/detail/PairText.h"
 
-// The plain pair lines of a .rnf file, without blocks, scrambling or
-// variables: the screen window's window configuration. It never saves by
-// itself.
+// The pair lines of a .rnf file, without scrambling or variables: the screen window's window configuration. It never
+// saves by itself.
 class LUMIVEX_API UxConfigFile {
 public:
     using Pairs = pairtext::Pairs;
@@ -32,18 +31,21 @@ public:
     void set(const char* key, const char* text);
     void setInt(const char* key, int32_t value);
 
-    // Writes every pair (key, "=", value, line feed) to the path, replacing
-    // the file whole or not at all; false without a path or on failure.
+    // Writes every pair (key, "=", value, line feed; several lines as a
+    // "<--" block) to the path, replacing the file whole or not at all;
+    // false without a path, when the file at open could not be read (it is
+    // never saved over), or on failure.
     bool save();
 
     const FCString& path() const { return m_path; }
     const Pairs& pairs() const { return m_pairs; }
 
-    // Parses pair lines, keeping the first definition of each key.
+    // Parses pair lines and blocks, keeping the first definition of each key.
     static void parse(const FCString& text, Pairs& pairs);
 
 private:
     FCString m_path;
     FCString m_result;
     Pairs m_pairs;
+    bool m_unreadable = false;
 };

@@ -101,7 +101,10 @@ bool UxRnf::load(const char* path)
     m_pairs.clear();
     m_flags &= ~(kScrambled | kUnreadable);
     m_path = resolvedPath(path);
-    if (m_path.isEmpty() || !FCPath::exists(m_path.text()) || FCPath::hasAttributes(m_path.text(), FCPath::kFolder))
+    if (m_path.isEmpty())
+        return false;
+    const FCString source = pairtext::pathToLoad(m_path.text());
+    if (!FCPath::exists(source.text()) || FCPath::hasAttributes(source.text(), FCPath::kFolder))
         return false;
 
     // Until the pairs are read, writing them back would destroy a file that
@@ -110,7 +113,7 @@ bool UxRnf::load(const char* path)
     FCString text;
     bool loaded = false;
     try {
-        loaded = text.loadFile(m_path.text());
+        loaded = text.loadFile(source.text());
     } catch (const Diagnostic&) {
         // Cancelled after FCFile's Retry/Cancel box.
     }
@@ -169,56 +172,7 @@ bool UxRnf::readTypeLine(const char* text, int32_t& type, uint32_t& seed)
 
 void UxRnf::parse(const FCString& text, Pairs& pairs)
 {
-    enum State { kNormal, kBlockKey, kFirstValueLine, kMoreValueLines };
-    FCString source(text);
-    source.home();
-    FCString line;
-    FCString key;
-    FCString value;
-    FCString blockKey;
-    // Long blocks grow here: FCString would copy the whole value every block.
-    std::string blockValue;
-    State state = kNormal;
-    while (source.readLine(line, FCString::kTrimBlanks | FCString::kTrimIdeographicSpace)) {
-        if (line.text()[0] == ';')
-            continue;
-        switch (state) {
-        case kNormal:
-            pairtext::splitPairLine(line, key, value);
-            if (key == "<--") {
-                blockKey.clear();
-                blockValue.clear();
-                state = kBlockKey;
-            } else {
-                pairs.emplace(key, value);
-            }
-            break;
-        case kBlockKey:
-            pairtext::splitPairLine(line, key, value);
-            if (key == "-->") {
-                state = kNormal;
-            } else {
-                blockKey = key;
-                blockValue.assign(value.text(), static_cast<size_t>(value.length()));
-                state = kFirstValueLine;
-            }
-            break;
-        case kFirstValueLine:
-        case kMoreValueLines:
-            if (line == "-->") {
-                FCString whole;
-                whole.assign(blockValue.data(), static_cast<int32_t>(blockValue.size()), FCString::kDefaultBlockSize);
-                pairs.emplace(blockKey, whole);
-                state = kNormal;
-                break;
-            }
-            if (state == kMoreValueLines)
-                blockValue += '\n';
-            blockValue.append(line.text(), static_cast<size_t>(line.length()));
-            state = kMoreValueLines;
-            break;
-        }
-    }
+    pairtext::parsePairs(text, pairs, FCString::kTrimBlanks | FCString::kTrimIdeographicSpace, false);
 }
 
 FCString UxRnf::format(const Pairs& pairs)

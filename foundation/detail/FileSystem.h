@@ -45,8 +45,9 @@ bool fileTime(void* handle, uint32_t which, bool keepUtc, uint64_t& time, uint16
 bool attributes(const char* path, uint32_t& out);
 bool makeFolder(const char* path);
 bool removeFile(const char* path);
-// Renames source over target in one step (replacing target), written through.
-bool replaceFile(const char* source, const char* target);
+// Renames source over target in one step (replacing target), written through;
+// 0 or the system's error code.
+uint32_t replaceFile(const char* source, const char* target);
 
 } // namespace fcsystem
 

@@ -23,6 +23,7 @@ protected:
         for (const std::string& name : m_made) {
             std::remove(name.c_str());
             std::remove((name + ".new").c_str());
+            std::remove((name + ".bak").c_str());
         }
     }
 

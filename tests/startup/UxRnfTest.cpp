@@ -2,12 +2,17 @@
 
 #include <string>
 
+#include "foundation/Diagnostic.h"
+#include "foundation/FCFile.h"
 #include "foundation/FCPath.h"
+#include "foundation/FCPathName.h"
+#include "foundation/UxMessageBox.h"
 #include "foundation/UxTextScramble.h"
 #include "startup/ScratchFiles.h"
 #include "startup/StartupSettings.h"
 #include "startup/UxConfigFile.h"
 #include "startup/UxRnf.h"
+#include "support/MessageBoxRecorder.h"
 
 #if defined(_WIN32)
 #include <direct.h>
@@ -303,23 +308,112 @@ TEST_F(Rnf, SaveToAnotherPathMovesTheObject)
     EXPECT_FALSE(none.save()); // no path: nothing happens
 }
 
-TEST_F(Rnf, FailedReplaceKeepsThePreviousFile)
+namespace {
+
+void removeFolder(const std::string& folder)
 {
-    // The target cannot be replaced (a folder holds its name): the save
-    // fails, the folder stays, and no temporary file is left behind.
-    std::string folder = scratch("folder.rnf");
-    ASSERT_TRUE(FCPath::createFolders(folder.c_str()));
-    UxRnf rnf;
-    rnf.setWriteBack(false);
-    rnf.set("k", "v");
-    EXPECT_FALSE(rnf.save(folder.c_str()));
-    EXPECT_TRUE(FCPath::hasAttributes(folder.c_str(), FCPath::kFolder));
-    EXPECT_EQ(get(folder + ".new"), "<missing>");
 #if defined(_WIN32)
     _rmdir(folder.c_str());
 #else
     rmdir(folder.c_str());
 #endif
+}
+
+} // namespace
+
+TEST_F(Rnf, FailedReplaceAsksAndKeepsThePreviousFile)
+{
+    // The target cannot be replaced (a folder holds its name): the failed
+    // rename asks Retry or Cancel with the target's name. Cancel throws and
+    // leaves the folder and no temporary file.
+    std::string folder = scratch("folder.rnf");
+    ASSERT_TRUE(FCPath::createFolders(folder.c_str()));
+    UxRnf rnf;
+    rnf.setWriteBack(false);
+    rnf.set("k", "v");
+    {
+        MessageBoxRecorder boxes(UxMessageBox::kIdCancel);
+        EXPECT_THROW(rnf.save(folder.c_str()), CannotWriteException);
+        auto requests = boxes.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].caption, "FCFile - write");
+        EXPECT_EQ(requests[0].text.rfind(FCPathName(folder.c_str()).path().text(), 0), 0u) << requests[0].text;
+        EXPECT_EQ(requests[0].style & 0xF, unsigned(UxMessageBox::kRetryCancel));
+    }
+    EXPECT_TRUE(FCPath::hasAttributes(folder.c_str(), FCPath::kFolder));
+    EXPECT_EQ(get(folder + ".new"), "<missing>");
+
+    // Retry after the player moved the folder away: the save goes through.
+    struct Player {
+        std::string folder;
+        int boxes = 0;
+        static int answer(const UxMessageBox::Request&, void* context)
+        {
+            auto* self = static_cast<Player*>(context);
+            ++self->boxes;
+            removeFolder(self->folder);
+            return UxMessageBox::kIdRetry;
+        }
+    } player { folder };
+    UxMessageBox::Interceptor previous = nullptr;
+    void* previousContext = nullptr;
+    UxMessageBox::intercept(&Player::answer, &player, &previous, &previousContext);
+    bool saved = rnf.save(folder.c_str());
+    UxMessageBox::intercept(previous, previousContext);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(player.boxes, 1);
+    EXPECT_EQ(get(folder), "k=v\n");
+    removeFolder(folder);
+}
+
+TEST_F(Rnf, SaveKeepsThePreviousGeneration)
+{
+    std::string path = scratch("generations.rnf");
+    UxRnf rnf;
+    rnf.setWriteBack(false);
+    rnf.set("k", "1");
+    ASSERT_TRUE(rnf.save(path.c_str()));
+    EXPECT_EQ(get(path + ".bak"), "<missing>");
+    rnf.set("k", "2");
+    ASSERT_TRUE(rnf.save());
+    EXPECT_EQ(get(path), "k=2\n");
+    EXPECT_EQ(get(path + ".bak"), "k=1\n");
+    EXPECT_EQ(get(path + ".new"), "<missing>");
+}
+
+// What each reader loads when a save was cut off: only a temporary file
+// beside a missing file means the backup holds the last whole generation;
+// a file the player removed stays removed.
+TEST_F(Rnf, LoadFallsBackToTheBackupOfACutOffSave)
+{
+    struct Case {
+        bool file, temporary, backup;
+        const char* pairs;
+    } cases[] = {
+        { true, true, true, "k=file\n" },
+        { false, true, true, "k=backup\n" },
+        { false, false, true, "" },
+        { false, true, false, "" },
+    };
+    for (const Case& c : cases) {
+        std::string path = scratch("cut.rnf");
+        std::remove((path + ".new").c_str());
+        std::remove((path + ".bak").c_str());
+        if (c.file)
+            put(path, "k=file\n");
+        if (c.temporary)
+            put(path + ".new", "k=temp");
+        if (c.backup)
+            put(path + ".bak", "k=backup\n");
+        UxRnf rnf;
+        rnf.setWriteBack(false);
+        rnf.load(path.c_str());
+        EXPECT_EQ(dump(rnf.pairs()), c.pairs) << c.file << c.temporary << c.backup;
+        EXPECT_STREQ(rnf.path().text(), FCPathName(path.c_str()).path().text());
+        UxConfigFile config;
+        config.open(path.c_str());
+        EXPECT_EQ(dump(config.pairs()), c.pairs) << c.file << c.temporary << c.backup;
+    }
 }
 
 TEST_F(Rnf, DestructionWritesBackOnlyWhenAsked)
@@ -429,7 +523,8 @@ TEST_F(Rnf, ConfigFileReadsPlainPairs)
     UxConfigFile config;
     config.set("early", "dropped"); // no path yet
     ASSERT_TRUE(config.open(path.c_str()));
-    EXPECT_EQ(dump(config.pairs()), "<--=\nfMaxLaunch=0x10\nkeep=0\nname=a b\nsw=1024\n");
+    // A block opened at the end and never given its key stores nothing.
+    EXPECT_EQ(dump(config.pairs()), "fMaxLaunch=0x10\nkeep=0\nname=a b\nsw=1024\n");
     EXPECT_EQ(config.getInt("sw", 0), 1024);
     EXPECT_EQ(config.getInt("sh", -3), -3);
     EXPECT_TRUE(config.getBool("fMaxLaunch", false));
@@ -441,9 +536,59 @@ TEST_F(Rnf, ConfigFileReadsPlainPairs)
     config.setInt("sh", 768);
     config.set("name", "c");
     ASSERT_TRUE(config.save());
-    EXPECT_EQ(get(path), "<--=\nfMaxLaunch=0x10\nkeep=0\nname=c\nsh=768\nsw=1024\n");
+    EXPECT_EQ(get(path), "fMaxLaunch=0x10\nkeep=0\nname=c\nsh=768\nsw=1024\n");
 
     UxConfigFile none;
     EXPECT_FALSE(none.open(scratch("absent.rnf").c_str()));
     EXPECT_FALSE(UxConfigFile().save());
 }
+
+// Whatever the window configuration saves, both readers take back as the
+// same pairs: values of several lines and the block keys go out as blocks
+// instead of lines that would swallow the pairs after them.
+TEST_F(Rnf, ConfigFileSaveReadsBackInBothReaders)
+{
+    std::string path = scratch("roundtrip.rnf");
+    put(path, "a=1\n<--\nblock=\nfirst\nsecond\n-->\nz=26\n");
+    UxConfigFile config;
+    ASSERT_TRUE(config.open(path.c_str()));
+    EXPECT_EQ(dump(config.pairs()), "a=1\nblock=first\nsecond\nz=26\n");
+    config.set("<--", "");
+    config.set("lines", "one\ntwo");
+    config.set("m", "x");
+    ASSERT_TRUE(config.save());
+    const std::string expected = "<--=\na=1\nblock=first\nsecond\nlines=one\ntwo\nm=x\nz=26\n";
+
+    UxConfigFile again;
+    ASSERT_TRUE(again.open(path.c_str()));
+    EXPECT_EQ(dump(again.pairs()), expected);
+    UxRnf rnf(path.c_str());
+    rnf.setWriteBack(false);
+    EXPECT_EQ(dump(rnf.pairs()), expected);
+}
+
+#if defined(_WIN32)
+// A file that exists but cannot be read (another process holds it) is never
+// saved over with the few pairs set since.
+TEST_F(Rnf, ConfigFileNeverSavesOverAnUnreadableFile)
+{
+    std::string path = scratch("locked.rnf");
+    put(path, "keep=1\n");
+    UxConfigFile config;
+    {
+        FCFile holder;
+        ASSERT_EQ(holder.open(path.c_str(), FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareNone), 0u);
+        MessageBoxRecorder boxes(UxMessageBox::kIdCancel);
+        EXPECT_TRUE(config.open(path.c_str()));
+        EXPECT_EQ(boxes.requests().size(), 1u);
+    }
+    config.set("sw", "640");
+    EXPECT_FALSE(config.save());
+    EXPECT_EQ(get(path), "keep=1\n");
+    // Read once it is free again, it saves as usual.
+    ASSERT_TRUE(config.open(path.c_str()));
+    config.set("sw", "640");
+    EXPECT_TRUE(config.save());
+    EXPECT_EQ(get(path), "keep=1\nsw=640\n");
+}
+#endif
