@@ -16,9 +16,13 @@
 #include "foundation/FCPathName.h"
 #include "foundation/FCSignature.h"
 #include "foundation/FCString.h"
+#include "image/ImageProbe.h"
 #include "image/ImageResource.h"
 #include "surface/ClipRects.h"
+#include "surface/FCVSurface24.h"
+#include "surface/PixelBlend.h"
 #include "surface/Surface8Kernels.h"
+#include "surface/UxLayerSurface.h"
 #include "window/FCVWin.h"
 
 static_assert(sizeof(FCDibHeader) == sizeof(BITMAPINFOHEADER));
@@ -32,6 +36,44 @@ constexpr int64_t kMaxPixelBytes = int64_t(1) << 30;
 HDC asDC(void* dc)
 {
     return static_cast<HDC>(dc);
+}
+
+// StretchBlt of the picture into either kind of surface (colour for colour).
+template <typename Destination>
+void stretchInto(FCVSurface& from, Destination& destination, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,
+    int32_t sy, int32_t sw, int32_t sh)
+{
+    HDC target = asDC(destination.getDC());
+    HDC source = asDC(from.getDC());
+    if (target && source) {
+        int previous = SetStretchBltMode(target, COLORONCOLOR);
+        StretchBlt(target, dx, dy, dw, dh, source, sx, sy, sw, sh, SRCCOPY);
+        SetStretchBltMode(target, previous);
+    }
+    from.releaseDC();
+    destination.releaseDC();
+}
+
+// Whether GDI, drawing the DIB, stays inside its blocks: rows of whole
+// 32-bit words for every row, or a compressed image no longer than its bits.
+bool gdiReadsInsideBits(const FCDib& dib)
+{
+    const FCDibHeader& header = *dib.header;
+    const int64_t rows = std::llabs(int64_t(header.height));
+    if (header.planes != 1 || header.bitCount < 1 || header.bitCount > 32)
+        return false;
+    switch (header.compression) {
+    case FCDib::kCompressionRgb:
+    case FCDib::kCompressionBitfields: {
+        const int64_t rowBytes = (int64_t(header.width) * header.bitCount + 31) / 32 * 4;
+        return rowBytes * rows <= int64_t(dib.bitsBytes());
+    }
+    case BI_RLE8:
+    case BI_RLE4:
+        return header.sizeImage != 0 && header.sizeImage <= dib.bitsBytes();
+    default:
+        return false;
+    }
 }
 
 // The screen's colour table: the 20 static colours of the system palette
@@ -205,7 +247,7 @@ int32_t FCVSurface::create(int32_t w, int32_t h, uint32_t fill)
 
 int32_t FCVSurface::loadDib(const FCDib& dib, uint32_t)
 {
-    if (dib.empty() || dib.width() < 1 || dib.height() == 0)
+    if (dib.empty() || dib.width() < 1 || dib.height() == 0 || !gdiReadsInsideBits(dib))
         return 0;
     const int32_t w = dib.width(), h = std::abs(dib.height());
     if (!create(w, h, 0x100))
@@ -247,25 +289,60 @@ int32_t FCVSurface::load(const char* nameOrResource, uint32_t flags, void* modul
     return loadDib(dib, flags);
 }
 
-int32_t FCVSurface::load(const char*, uint32_t, int32_t)
+int32_t FCVSurface::load(const char* fileName, uint32_t flags, int32_t option)
 {
-    // The format readers (MCG, DLT, PNG, JPEG, BMP, plug-ins) arrive with the
-    // image subsystem; until then nothing is loaded.
+    if (!fileName)
+        return 0;
+    FCFile file;
+    if (file.open(fileName, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead) != 0)
+        return 0;
+    // Every format reaches an 8-bit surface as a DIB (a keyed MCG as its
+    // colour alone); an image no reader takes leaves the surface as it was.
+    FCDib dib;
+    if (!loadDibFile(file, option, dib) || dib.empty())
+        return 0;
+    return loadDib(dib, flags);
+}
+
+int32_t FCVSurface::drawTo(UxLayerSurface* holder, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,
+    int32_t sy, int32_t sw, int32_t sh, uint32_t planes)
+{
+    if (!holder)
+        return 0;
+    if (FCVSurface24* destination = holder->surface24())
+        return drawTo(destination, dx, dy, dw, dh, sx, sy, sw, sh, planes);
+    if (FCVSurface* destination = holder->surface8())
+        return drawTo(destination, dx, dy, dw, dh, sx, sy, sw, sh, planes);
     return 0;
 }
 
-int32_t FCVSurface::drawTo(
-    UxLayerSurface*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, uint32_t)
+int32_t FCVSurface::drawTo(FCVSurface24* destination, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,
+    int32_t sy, int32_t sw, int32_t sh, uint32_t planes)
 {
-    // Layer holders arrive with the 24-bit surface; they choose slot 8 or 9.
-    return 0;
-}
-
-int32_t FCVSurface::drawTo(
-    FCVSurface24*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, uint32_t)
-{
-    // Needs the 24-bit surface, which calls draw8To24 itself meanwhile.
-    return 0;
+    if (!destination || !bitmap || !destination->bitmap || !dw || !dh || !sw || !sh)
+        return 0;
+    if (planes & 1)
+        stretchInto(*this, *destination, dx, dy, dw, dh, sx, sy, sw, sh);
+    if ((planes & 2) && alphaInUse()) {
+        // The 24-bit plane holds opacities 0..255, this one levels 0..16:
+        // stretched as the colour is, then each level taken to its opacity.
+        // Outside the drawn area a new plane is opaque.
+        destination->createAlpha(255);
+        FCVSurface* plane = destination->alpha;
+        if (plane && alpha->drawTo(plane, dx, dy, dw, dh, sx, sy, sw, sh, 1)) {
+            const int64_t left = std::max<int64_t>(0, std::min<int64_t>(dx, int64_t(dx) + dw));
+            const int64_t right = std::min<int64_t>(plane->width(), std::max<int64_t>(dx, int64_t(dx) + dw));
+            const int64_t top = std::max<int64_t>(0, std::min<int64_t>(dy, int64_t(dy) + dh));
+            const int64_t bottom = std::min<int64_t>(plane->height(), std::max<int64_t>(dy, int64_t(dy) + dh));
+            for (int64_t y = top; y < bottom; ++y) {
+                uint8_t* row = plane->pixel(static_cast<int32_t>(left), static_cast<int32_t>(y));
+                for (int64_t x = left; x < right; ++x, ++row)
+                    *row = static_cast<uint8_t>(PixelBlend::levelOpacity(*row));
+            }
+        }
+    }
+    GdiFlush();
+    return 1;
 }
 
 int32_t FCVSurface::drawTo(FCVSurface* destination, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,
@@ -273,17 +350,8 @@ int32_t FCVSurface::drawTo(FCVSurface* destination, int32_t dx, int32_t dy, int3
 {
     if (!destination || !bitmap || !destination->bitmap || !dw || !dh || !sw || !sh)
         return 0;
-    if (planes & 1) {
-        HDC target = asDC(destination->getDC());
-        HDC source = asDC(getDC());
-        if (target && source) {
-            int previous = SetStretchBltMode(target, COLORONCOLOR);
-            StretchBlt(target, dx, dy, dw, dh, source, sx, sy, sw, sh, SRCCOPY);
-            SetStretchBltMode(target, previous);
-        }
-        releaseDC();
-        destination->releaseDC();
-    }
+    if (planes & 1)
+        stretchInto(*this, *destination, dx, dy, dw, dh, sx, sy, sw, sh);
     if ((planes & 2) && alphaInUse()) {
         if (!destination->alpha)
             destination->createAlpha(-2, true, 0);
@@ -348,9 +416,15 @@ int32_t FCVSurface::paintWindow(const FCVWin* window)
     return result;
 }
 
-int32_t FCVSurface::copyTo(UxLayerSurface*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t)
+int32_t FCVSurface::copyTo(
+    UxLayerSurface* holder, int32_t dx, int32_t dy, int32_t sx, int32_t sy, int32_t w, int32_t h, int32_t keyMode)
 {
-    // Layer holders arrive with the 24-bit surface.
+    if (!holder)
+        return 0;
+    if (FCVSurface* destination = holder->surface8())
+        return copy8(*destination, dx, dy, sx, sy, w, h, keyMode);
+    if (FCVSurface24* destination = holder->surface24())
+        return draw8To24(destination->bits, destination->width(), destination->height(), dx, dy, sx, sy, w, h, keyMode);
     return 0;
 }
 
@@ -414,10 +488,10 @@ int32_t FCVSurface::setColorRange(const uint8_t* entries, int32_t start, int32_t
     return 1;
 }
 
-int32_t FCVSurface::copyPaletteFromHolder(UxLayerSurface*)
+int32_t FCVSurface::copyPaletteFromHolder(UxLayerSurface* holder)
 {
-    // Layer holders arrive with the 24-bit surface; they call slot 23.
-    return 0;
+    FCVSurface* other = holder ? holder->surface8() : nullptr;
+    return other ? copyPalette(*other) : 0;
 }
 
 int32_t FCVSurface::copyPalette(const FCVSurface& other)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,8 +13,14 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "foundation/FCPathName.h"
+#include "foundation/FCString.h"
+#include "foundation/UxMessageBox.h"
+#include "image/McgWriter.h"
 #include "support/ContractLayout.h"
+#include "support/MessageBoxRecorder.h"
 #include "support/TestFiles_win32.h"
+#include "surface/FCVSurface24.h"
+#include "surface/UxLayerSurface.h"
 
 namespace {
 
@@ -340,6 +347,206 @@ TEST(FCVSurface, PaintAndLoadThroughGdi)
     ASSERT_EQ(loaded.loadDib(dib, 0), 1);
     EXPECT_EQ(rowsOf(loaded), (std::vector<std::string> { "005", "000" }));
     EXPECT_EQ(loaded.colorTable()[4 * 5 + 2], 200);
+}
+
+using Bytes = std::vector<uint8_t>;
+
+void put16(Bytes& b, uint32_t v)
+{
+    b.push_back(uint8_t(v));
+    b.push_back(uint8_t(v >> 8));
+}
+
+void put32(Bytes& b, uint32_t v)
+{
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+// The grey a digit d stands for in colour pictures: a value Wine's colour
+// match (which looks colours up by their five high bits) and Windows' both
+// find exactly in a grey table.
+uint8_t greyOf(char digit)
+{
+    return static_cast<uint8_t>(8 * (digit - '0') + 4);
+}
+
+// A BMP file written by hand from rows of digits (top row first): 8 bits
+// with a table whose entry i is (i, 2i, 3i) as red, green, blue, or 24 bits
+// with each digit a grey (greyOf).
+Bytes bmpFile(const std::vector<std::string>& rows, int bits)
+{
+    const int32_t w = static_cast<int32_t>(rows[0].size()), h = static_cast<int32_t>(rows.size());
+    const uint32_t stride = (uint32_t(w) * bits / 8 + 3) & ~3u;
+    const uint32_t table = bits == 8 ? 1024 : 0;
+    Bytes b { 'B', 'M' };
+    put32(b, 54 + table + stride * h);
+    put32(b, 0);
+    put32(b, 54 + table);
+    for (uint32_t v : { 40u, uint32_t(w), uint32_t(h), 1u | (uint32_t(bits) << 16), 0u, 0u, 0u, 0u, 0u, 0u })
+        put32(b, v);
+    for (uint32_t i = 0; i < table / 4; ++i)
+        b.insert(b.end(), { uint8_t(3 * i), uint8_t(2 * i), uint8_t(i), 0 });
+    for (int32_t y = h - 1; y >= 0; --y) {
+        Bytes row;
+        for (char digit : rows[y]) {
+            if (bits == 8)
+                row.push_back(uint8_t(digit - '0'));
+            else
+                row.insert(row.end(), { greyOf(digit), greyOf(digit), greyOf(digit) });
+        }
+        row.resize(stride, 0);
+        b.insert(b.end(), row.begin(), row.end());
+    }
+    return b;
+}
+
+// The same greys as a 24-bit surface holds them, for the MCG writers.
+Bytes greyPixels(const std::vector<std::string>& rows)
+{
+    Bytes pixels;
+    for (size_t y = rows.size(); y-- > 0;)
+        for (char digit : rows[y])
+            pixels.insert(pixels.end(), { greyOf(digit), greyOf(digit), greyOf(digit), 0 });
+    return pixels;
+}
+
+std::string writeScratch(const char* name, const Bytes& bytes)
+{
+    const std::string path = scratch(name);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+// Slots 1, 2 and 6 load every format the readers make a DIB of: an 8-bit
+// picture keeps its indices and table, colour is matched to the grey table.
+TEST(FCVSurface, LoadsFilesAsDibs)
+{
+    const std::vector<std::string> rows { "0123", "4567", "8900" };
+    const Bytes grey = greyPixels(rows);
+    // Colour pictures come out as the index of each grey.
+    std::vector<std::string> greyRows = rows;
+    for (std::string& row : greyRows)
+        for (char& c : row)
+            c = static_cast<char>('0' + greyOf(c));
+    McgWriter::KeyedOptions keyed;
+    keyed.key = 0x1234;
+    keyed.embedKey = true;
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        bool ownTable;
+    } cases[] = {
+        { "eight.bmp", bmpFile(rows, 8), true },
+        { "colour.bmp", bmpFile(rows, 24), false },
+        { "keyed.mcg", McgWriter::writeKeyed(grey.data(), nullptr, 4, 3, keyed), false },
+        { "plain.mcg", McgWriter::writePlain(grey.data(), 4, 3), false },
+    };
+    for (const Case& c : cases) {
+        const std::string path = writeScratch(c.name, c.bytes);
+        FCVSurface bySlot6, bySlot1, bySlot2;
+        EXPECT_EQ(bySlot6.load(path.c_str(), 0, 0), 1) << c.name;
+        EXPECT_EQ(bySlot1.load(FCPathName(path.c_str()), 0, 0), 1) << c.name;
+        EXPECT_EQ(bySlot2.load(FCString(path.c_str()), 0, 0), 1) << c.name;
+        for (const FCVSurface* loaded : { &bySlot6, &bySlot1, &bySlot2 })
+            EXPECT_EQ(rowsOf(*loaded), c.ownTable ? rows : greyRows) << c.name;
+        const uint8_t* entry = bySlot6.colorTable() + 4 * 5;
+        if (c.ownTable)
+            EXPECT_EQ((std::vector<int> { entry[0], entry[1], entry[2] }), (std::vector<int> { 15, 10, 5 }));
+        else
+            EXPECT_EQ((std::vector<int> { entry[0], entry[1], entry[2] }), (std::vector<int> { 5, 5, 5 }));
+        DeleteFileA(path.c_str());
+    }
+}
+
+// What no reader takes, or a picture whose rows the file does not hold,
+// leaves the surface as it was; a missing file asks Retry or Cancel.
+TEST(FCVSurface, RefusedFilesLeaveTheSurface)
+{
+    Bytes cut = bmpFile({ "0123", "4567", "8900" }, 8);
+    cut.resize(cut.size() - 6);
+    Bytes tall = bmpFile({ "0123" }, 8);
+    tall[22] = 0xE8; // 1000 rows claimed, one held
+    tall[23] = 0x03;
+    const Bytes noise(300, 0x5A);
+    for (const Bytes& bytes : { cut, tall, noise }) {
+        const std::string path = writeScratch("refused.bmp", bytes);
+        FCVSurface s(2, 2, 7);
+        EXPECT_EQ(s.load(path.c_str(), 0, 0), 0);
+        EXPECT_EQ(rowsOf(s), (std::vector<std::string> { "77", "77" }));
+        DeleteFileA(path.c_str());
+    }
+    MessageBoxRecorder boxes(UxMessageBox::kIdCancel);
+    FCVSurface s(2, 2, 7);
+    EXPECT_THROW(s.load(scratch("absent.bmp").c_str(), 0, 0), CannotOpenException);
+    ASSERT_EQ(boxes.requests().size(), 1u);
+    EXPECT_EQ(boxes.requests()[0].caption, "FCFile - open");
+    EXPECT_EQ(rowsOf(s), (std::vector<std::string> { "77", "77" }));
+}
+
+// Slots 7, 16 and 22 act by what the holder holds: a 24-bit surface gets
+// colours, an 8-bit one indices (the keyed copy skipping the key), an empty
+// holder nothing.
+TEST(FCVSurface, DrawsAndCopiesIntoLayerHolders)
+{
+    FCVSurface source(2, 2, 0);
+    draw(source, { "12", "31" });
+
+    UxLayerSurface holder;
+    EXPECT_EQ(source.drawTo(&holder, 0, 0, 2, 2, 0, 0, 2, 2, 1), 0);
+    EXPECT_EQ(source.copyTo(&holder, 0, 0, 0, 0, 2, 2, -2), 0);
+    EXPECT_EQ(source.copyPaletteFromHolder(&holder), 0);
+
+    // Between two grey tables GDI keeps each index.
+    ASSERT_EQ(holder.make(UxLayerSurface::kEight, 3, 2, nullptr), 1);
+    FCVSurface& indices = *holder.surface8();
+    ASSERT_EQ(source.drawTo(&holder, 1, 0, 2, 2, 0, 0, 2, 2, 1), 1);
+    EXPECT_EQ(rowsOf(indices), (std::vector<std::string> { "012", "031" }));
+    draw(indices, { "555", "555" });
+    ASSERT_EQ(source.copyTo(&holder, 1, 0, 0, 0, 2, 2, -1), 1); // the top-left index is the key
+    EXPECT_EQ(rowsOf(indices), (std::vector<std::string> { "552", "535" }));
+    std::vector<uint8_t> table(indices.colorTable(), indices.colorTable() + 1024);
+    table[4 * 9 + 1] = 90;
+    ASSERT_EQ(indices.setColors(table.data(), 0, 0, 256), 1);
+    ASSERT_EQ(source.copyPaletteFromHolder(&holder), 1);
+    EXPECT_EQ(source.colorTable()[4 * 9 + 1], 90);
+
+    // Colours through the source's table: entry 2 red 200, entry 3 blue 100.
+    table.assign(source.colorTable(), source.colorTable() + 1024);
+    table[4 * 2 + 2] = 200;
+    table[4 * 3] = 100;
+    ASSERT_EQ(source.setColors(table.data(), 0, 0, 256), 1);
+    ASSERT_EQ(holder.make(UxLayerSurface::kTwentyFour, 3, 2, nullptr), 1);
+    FCVSurface24& colour = *holder.surface24();
+    ASSERT_EQ(source.drawTo(&holder, 1, 0, 2, 2, 0, 0, 2, 2, 1), 1);
+    EXPECT_EQ((std::vector<uint32_t> {
+                  colour.pixel(0, 0), colour.pixel(1, 0), colour.pixel(2, 0), colour.pixel(1, 1), colour.pixel(2, 1) }),
+        (std::vector<uint32_t> { 0, 0x010101, 0x0202C8, 0x640303, 0x010101 }));
+    colour.fill(0x777777, nullptr);
+    ASSERT_EQ(source.copyTo(&holder, 0, 0, 0, 0, 2, 2, -1), 1);
+    EXPECT_EQ(
+        (std::vector<uint32_t> { colour.pixel(0, 0), colour.pixel(1, 0), colour.pixel(0, 1), colour.pixel(1, 1) }),
+        (std::vector<uint32_t> { 0x777777, 0x0202C8, 0x640303, 0x777777 }));
+    EXPECT_EQ(source.copyPaletteFromHolder(&holder), 0);
+}
+
+// The 24-bit plane holds opacities, this one levels: drawn alpha arrives as
+// levelOpacity of each level, a new plane is opaque elsewhere.
+TEST(FCVSurface, AlphaDrawnInto24BitSurfaceBecomesOpacity)
+{
+    FCVSurface source(3, 1, 1);
+    source.createAlpha(-2, true, 16);
+    draw(*source.alpha, { "08" });
+    *source.alpha->pixel(2, 0) = 16;
+    FCVSurface24 destination(4, 1);
+    ASSERT_EQ(source.drawTo(&destination, 1, 0, 3, 1, 0, 0, 3, 1, 3), 1);
+    ASSERT_NE(destination.alpha, nullptr);
+    EXPECT_EQ((std::vector<int> { *destination.alpha->pixel(0, 0), *destination.alpha->pixel(1, 0),
+                  *destination.alpha->pixel(2, 0), *destination.alpha->pixel(3, 0) }),
+        (std::vector<int> { 255, 0, 128, 255 }));
+    EXPECT_EQ(destination.pixel(1, 0), 0x010101u);
 }
 
 } // namespace
