@@ -368,6 +368,9 @@ bool FCOasys::routeWindowInput(void* rawMessage)
             postToWindowThread(kMessageInput, message.wParam, message.lParam);
         return false;
     case WM_LBUTTONDOWN:
+    // Windows of classes with double clicks turn a quick second press into
+    // this message: it is a press like the first.
+    case WM_LBUTTONDBLCLK:
         if (!press.pressed) {
             if (HWND mover = reinterpret_cast<HWND>(dragTarget(reinterpret_cast<FCWindowHandle>(message.hwnd)))) {
                 press.pressed = message.hwnd;
@@ -780,6 +783,7 @@ bool FCOasys::handleTopWindowMessage(
     if (waiting && !exiting) {
         switch (message) {
         case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
             postToWindowThread(kMessageInput, kInputLeftClick, 0);
             break;
         case WM_KEYDOWN:

@@ -29,6 +29,9 @@ public:
     FCLResult onDestroy(FCWParam wParam, FCLParam lParam) override;
     // Clicks on the picture answer a pending input wait.
     FCLResult onLButtonDown(FCWParam wParam, FCLParam lParam) override;
+    // The view's class has double clicks: a quick second press comes as
+    // one, and is a click like the first.
+    FCLResult onLButtonDblClk(FCWParam wParam, FCLParam lParam) override;
     FCLResult onRButtonUp(FCWParam wParam, FCLParam lParam) override;
 
     // Whether a scenario is still running.

@@ -127,6 +127,12 @@ FCLResult FCScenarioView::onLButtonDown(FCWParam wParam, FCLParam lParam)
     return FCChildWindow::onLButtonDown(wParam, lParam);
 }
 
+FCLResult FCScenarioView::onLButtonDblClk(FCWParam wParam, FCLParam lParam)
+{
+    forwardClick(FCOasys::kInputLeftClick, 13, lParam);
+    return FCChildWindow::onLButtonDblClk(wParam, lParam);
+}
+
 FCLResult FCScenarioView::onRButtonUp(FCWParam wParam, FCLParam lParam)
 {
     forwardClick(FCOasys::kInputRightClick, 27, lParam);

@@ -63,6 +63,17 @@ finish_game
 expected=$'INIT (null)\nwait 0\ncode 27\nwait 1\ncode 13\nwait 2\ncode 13\nEXIT'
 [ "$(tr -d '\r' < "$work/trace.txt")" = "$expected" ] || fail "unexpected codes in the click wait"
 
+# A quick double click answers two waits: the second press, which Windows
+# gives double-click windows as a double click, is a click too.
+run_game waitClicks
+reached "wait 0"
+xdotool mousemove --window "$window" 200 200 click --repeat 2 --delay 150 1
+reached "wait 2"
+xdotool mousemove --window "$window" 200 200 click 3
+finish_game
+expected=$'INIT (null)\nwait 0\ncode 13\nwait 1\ncode 13\nwait 2\ncode 27\nEXIT'
+[ "$(tr -d '\r' < "$work/trace.txt")" = "$expected" ] || fail "a double click did not answer two waits"
+
 # A key wait: Shift alone ends nothing; the letter gives its key code.
 run_game waitKeys
 reached "wait 0"
