@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "window/detail/TextMessages_win32.h"
+
 namespace {
 
 HWND hwndOf(FCWindowHandle window)
@@ -129,7 +131,8 @@ FCLResult FCVWin::sendMessage(uint32_t message, FCWParam wParam, FCLParam lParam
 {
     if (!isLive())
         return 0;
-    return SendMessageW(hwndOf(handle), message, wParam, lParam);
+    // Text comes and goes in the game's code page, as the module has it.
+    return textmessages::callFromCodePage(hwndOf(handle), message, wParam, lParam, SendMessageW);
 }
 
 int32_t FCVWin::postMessage(uint32_t message, FCWParam wParam, FCLParam lParam)

@@ -7,9 +7,11 @@
 #include <mmsystem.h>
 
 #include <string>
+#include <vector>
 
 #include "foundation/Diagnostic.h"
 #include "foundation/TextCodePage.h"
+#include "window/detail/TextMessages_win32.h"
 #include "window/detail/WideResourceName.h"
 
 namespace {
@@ -114,10 +116,19 @@ FCLResult FCWindow::callDefault(uint32_t message, FCWParam wParam, FCLParam lPar
 {
     HWND hwnd = handle ? hwndOf(handle) : t_dispatchWindow;
     if (t_translation.message && message == t_translation.message) {
-        if (wParam != t_translation.lastValue)
-            return 0;
-        wParam = t_translation.systemValue;
+        // The text the system sent, exactly, when the handler passes on
+        // the converted text it was given.
+        if (message == WM_SETTEXT) {
+            if (static_cast<WPARAM>(lParam) == t_translation.lastValue)
+                return DefWindowProcW(hwnd, message, wParam, static_cast<LPARAM>(t_translation.systemValue));
+        } else {
+            if (wParam != t_translation.lastValue)
+                return 0;
+            wParam = t_translation.systemValue;
+        }
     }
+    if (textmessages::carriesText(message))
+        return textmessages::callFromCodePage(hwnd, message, wParam, lParam, DefWindowProcW);
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -364,6 +375,28 @@ FCLResult FCWindow::windowProc(uint32_t message, FCWParam wParam, FCLParam lPara
             value = (value << 8) | byte;
         TranslationScope scope(WM_IME_CHAR, wParam, value);
         return onImeChar(value, lParam);
+    }
+    // Handlers see text in the game's code page, as an ANSI window would.
+    case WM_SETTEXT: {
+        if (!lParam)
+            return defaultProc(message, wParam, lParam);
+        const std::string text = fromWide(reinterpret_cast<const wchar_t*>(lParam));
+        TranslationScope scope(WM_SETTEXT, static_cast<WPARAM>(lParam), reinterpret_cast<WPARAM>(text.c_str()));
+        return defaultProc(message, wParam, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    case WM_GETTEXT: {
+        auto* out = reinterpret_cast<wchar_t*>(lParam);
+        if (!out || wParam == 0)
+            return defaultProc(message, wParam, lParam);
+        // Room for every character as two bytes.
+        std::vector<char> text(2 * static_cast<size_t>(wParam) + 1, '\0');
+        FCLResult bytes = defaultProc(message, text.size() - 1, reinterpret_cast<LPARAM>(text.data()));
+        text[std::clamp<size_t>(static_cast<size_t>(std::max<FCLResult>(bytes, 0)), 0, text.size() - 1)] = '\0';
+        const std::wstring wide = toWide(text.data());
+        const size_t copied = std::min(wide.size(), static_cast<size_t>(wParam) - 1);
+        std::copy_n(wide.c_str(), copied, out);
+        out[copied] = L'\0';
+        return static_cast<FCLResult>(copied);
     }
     case WM_COPYDATA:
         return onCopyData(wParam, lParam);

@@ -6,7 +6,9 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/Diagnostic.h"
@@ -364,6 +366,75 @@ TEST(WindowFramework, CharactersArriveInTheGamesCodePage)
     PostMessageW(hwndOf(window), WM_CHAR, 0x3042, 0);
     pumpMessages();
     EXPECT_EQ(window.calls.size(), 2u);
+    setTextCodePage(saved);
+}
+
+namespace {
+
+// A window whose default handling records the text it is given.
+class TextWindow : public RecordingWindow {
+public:
+    FCLResult defaultProc(uint32_t message, FCWParam wParam, FCLParam lParam) override
+    {
+        if (message == WM_SETTEXT && lParam)
+            lastSetText = reinterpret_cast<const char*>(lParam);
+        return RecordingWindow::defaultProc(message, wParam, lParam);
+    }
+    std::string lastSetText;
+};
+
+} // namespace
+
+// Text-bearing messages cross between a module and the windows in the
+// game's code page, lengths in bytes: a char buffer never gets more bytes
+// than it has room for, and handlers see the text as the module has it.
+TEST(WindowFramework, TextMessagesCrossInTheGamesCodePage)
+{
+    const unsigned saved = textCodePage();
+    struct Case {
+        unsigned codePage;
+        const char* text;
+        const wchar_t* wide;
+        // WM_GETTEXT into 5 and 4 bytes: the bytes copied.
+        LRESULT intoFive, intoFour;
+    } cases[] = {
+        { 932, "\x93\xFA\x96\x7B\x8C\xEA", L"\u65E5\u672C\u8A9E", 4, 2 }, // never half a character
+        { 1252, "Cl\xE9ment", L"Cl\u00E9ment", 4, 3 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        setTextCodePage(c.codePage);
+        TextWindow window;
+        ASSERT_EQ(window.create(), 1);
+        wchar_t title[32] = {};
+
+        EXPECT_EQ(window.sendMessage(WM_SETTEXT, 0, reinterpret_cast<FCLParam>(c.text)), TRUE);
+        GetWindowTextW(hwndOf(window), title, 32);
+        EXPECT_STREQ(title, c.wide);
+        EXPECT_EQ(window.lastSetText, c.text);
+        EXPECT_EQ(window.sendMessage(WM_GETTEXTLENGTH, 0, 0), static_cast<FCLResult>(std::strlen(c.text)));
+
+        for (auto [room, copied] : { std::pair<FCWParam, LRESULT> { 5, c.intoFive }, { 4, c.intoFour } }) {
+            char guarded[32];
+            std::memset(guarded, 0x7E, sizeof guarded);
+            EXPECT_EQ(window.sendMessage(WM_GETTEXT, room, reinterpret_cast<FCLParam>(guarded)), copied);
+            EXPECT_EQ(std::string(guarded), std::string(c.text, static_cast<size_t>(copied)));
+            for (size_t i = room; i < sizeof guarded; ++i)
+                ASSERT_EQ(guarded[i], 0x7E) << "byte " << i << " past the room of " << room;
+        }
+
+        // Wide text from the system reaches handlers in the code page, and
+        // is kept as it came when they hand it on unchanged; read back
+        // through the handlers it is what the code page holds of it.
+        window.lastSetText.clear();
+        SetWindowTextW(hwndOf(window), L"\u3042");
+        EXPECT_EQ(window.lastSetText, c.codePage == 932 ? "\x82\xA0" : "?");
+        GetWindowTextW(hwndOf(window), title, 32);
+        EXPECT_STREQ(title, c.codePage == 932 ? L"\u3042" : L"?");
+        window.defaultProc(WM_SETTEXT, 0, reinterpret_cast<FCLParam>(c.text));
+        EXPECT_EQ(GetWindowTextW(hwndOf(window), title, 3), 2);
+        EXPECT_EQ(std::wstring(title), std::wstring(c.wide, 2));
+    }
     setTextCodePage(saved);
 }
 
