@@ -127,3 +127,16 @@ void ExitScenarioException::show(FCWindowHandle) const
 {
     UxMessageBox::pause(200);
 }
+
+void showFailure(FCWindowHandle owner, std::exception_ptr failure, const char* operation)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Diagnostic& diagnostic) {
+        diagnostic.show(owner);
+    } catch (const std::exception& other) {
+        Diagnostic(operation, other.what()).show(owner);
+    } catch (...) {
+        Diagnostic(operation, "unknown exception").show(owner);
+    }
+}

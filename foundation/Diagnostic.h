@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+
 #include "foundation/LumivexApi.h"
 
 // Root of every exception the host throws. It carries an operation name
@@ -54,6 +56,10 @@ public:
     ~ExitScenarioException() override;
     void show(FCWindowHandle owner) const override;
 };
+
+// Shows whatever was thrown: a Diagnostic as itself, anything else as a
+// Diagnostic of the operation with its text (or "unknown exception").
+LUMIVEX_API void showFailure(FCWindowHandle owner, std::exception_ptr failure, const char* operation);
 
 // The message text of every allocation failure: "メモリが足りません！".
 extern LUMIVEX_API const char kNotEnoughMemoryText[];

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <cstring>
 #include <exception>
@@ -532,15 +534,7 @@ int32_t callNamedEntry(FCScenario* scenario, const char* name, const char* text)
 // Shows what ended the run; the stop the player asked for shows nothing.
 void report(FCWindowHandle owner, std::exception_ptr error)
 {
-    try {
-        std::rethrow_exception(error);
-    } catch (const Diagnostic& diagnostic) {
-        diagnostic.show(owner);
-    } catch (const std::exception& other) {
-        Diagnostic("FCOasys - scenario", other.what()).show(owner);
-    } catch (...) {
-        Diagnostic("FCOasys - scenario", "unknown exception").show(owner);
-    }
+    showFailure(owner, error, "FCOasys - scenario");
 }
 } // namespace
 
@@ -599,7 +593,8 @@ uint32_t FCOasys::runScenario()
     exiting = 0;
     if (HWND attached = reinterpret_cast<HWND>(monitor)) {
         monitor = nullptr;
-        SendMessageW(attached, 1862, 0, 0);
+        // Posted: a monitor that hangs must not hang the game's exit.
+        PostMessageW(attached, 1862, 0, 0);
     }
     delete state;
     delete resident;
@@ -893,10 +888,17 @@ void FCOasys::serveMonitor(FCWindowHandle window, uint32_t message, uintptr_t wP
         break;
     case kMonitorSetSystemRegister:
         if (index < static_cast<uint32_t>(state->systemRegisters.count)) {
-            // A save the player cancels is shown here: nothing may be thrown
-            // through the top window's procedure.
+            state->setSystemRegister(static_cast<int32_t>(index), static_cast<int32_t>(lParam), false);
+            // The save works on copies: while its Retry box is up the run
+            // may end and its state go. A save the player cancels is shown
+            // here: nothing may be thrown through the top window's procedure.
+            const FCString name = state->systemDataName();
+            FCReg registers;
+            registers.create(state->systemRegisters.count);
+            std::copy_n(state->systemRegisters.elements, registers.count, registers.elements);
+            state = nullptr;
             try {
-                state->setSystemRegister(static_cast<int32_t>(index), static_cast<int32_t>(lParam), true);
+                FCScenario::saveSystemData(name, registers);
             } catch (const Diagnostic& failure) {
                 failure.show(owner.handle);
             }

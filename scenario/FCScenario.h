@@ -53,6 +53,8 @@ public:
     int32_t& setSystemRegister(int32_t index, int32_t value, bool saveNow);
     void loadSystemData();
     void saveSystemData();
+    // The same for registers and a file name of the caller's.
+    static void saveSystemData(const FCString& name, FCReg& registers);
     // "<save folder><game name>.system.dat".
     FCString systemDataName() const;
     // Gives the name strings and every string register a representation made

@@ -224,13 +224,17 @@ void FCScenario::loadSystemData()
 
 void FCScenario::saveSystemData()
 {
-    const FCString name = systemDataName();
+    saveSystemData(systemDataName(), systemRegisters);
+}
+
+void FCScenario::saveSystemData(const FCString& name, FCReg& registers)
+{
     const FCString fresh = withSuffix(name, ".new");
     {
         FCFile file;
         // Failures to open or write ask Retry or Cancel and throw on Cancel.
         file.open(fresh.text(), FCFile::kCreateAlways, FCFile::kReadWrite, FCFile::kShareRead);
-        systemRegisters.save(file);
+        registers.save(file);
         if (!file.flush())
             throw CannotWriteException("FCScenario - saveSystemData", fresh.text());
     }

@@ -27,12 +27,6 @@ int32_t intOr(const UxRnf& config, const char* key, int32_t fallback, int32_t in
 
 } // namespace
 
-StartupSettings& startupSettings()
-{
-    static StartupSettings settings;
-    return settings;
-}
-
 FCString StartupSettings::windowClassName() const
 {
     FCString name(className);

@@ -46,10 +46,6 @@ struct LUMIVEX_API StartupSettings {
     FCString systemDataName() const;
 };
 
-// The process's settings, filled once by start-up and read by the parts that
-// need them (the scenario manager's stack size, the window class name...).
-LUMIVEX_API StartupSettings& startupSettings();
-
 // "I18N": the language code and module. The caller then sets the game's
 // code page and loads the catalogue before reading the other keys, whose
 // values are converted in that code page.

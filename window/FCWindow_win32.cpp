@@ -60,9 +60,8 @@ FCLResult dispatchSafely(FCWindow* window, HWND hwnd, UINT message, WPARAM wPara
     FCLResult result = 0;
     try {
         result = window->windowProc(message, wParam, lParam);
-    } catch (const Diagnostic& failure) {
-        failure.show(reinterpret_cast<FCWindowHandle>(hwnd));
     } catch (...) {
+        showFailure(reinterpret_cast<FCWindowHandle>(hwnd), std::current_exception(), "FCWindow - windowProc");
     }
     t_dispatchWindow = outer;
     t_translation = outerTranslation;

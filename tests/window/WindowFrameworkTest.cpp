@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -564,18 +565,35 @@ TEST(WindowFramework, TheDestructorClosesEvenARefusingWindow)
 
 TEST(WindowFramework, AFailureInAHandlerIsShownNotThrown)
 {
+    // wParam chooses what the handler throws.
     struct ThrowingWindow : RecordingWindow {
-        FCLResult onUserMessage(uint32_t, FCWParam, FCLParam) override
+        FCLResult onUserMessage(uint32_t, FCWParam kind, FCLParam) override
         {
-            throw CannotOpenException("ThrowingWindow - onUserMessage", "broken");
+            if (kind == 0)
+                throw CannotOpenException("ThrowingWindow - onUserMessage", "broken");
+            if (kind == 1)
+                throw std::runtime_error("out of range");
+            throw 42;
         }
+    };
+    const struct {
+        const char* caption;
+        const char* text;
+    } shown[] = {
+        { "ThrowingWindow - onUserMessage", "broken" },
+        { "FCWindow - windowProc", "out of range" },
+        { "FCWindow - windowProc", "unknown exception" },
     };
     MessageBoxRecorder boxes;
     ThrowingWindow window;
     ASSERT_EQ(window.create(), 1);
-    EXPECT_EQ(SendMessageW(hwndOf(window), 0x0400, 0, 0), 0);
-    ASSERT_EQ(boxes.requests().size(), 1u);
-    EXPECT_EQ(boxes.requests()[0].caption, "ThrowingWindow - onUserMessage");
+    for (FCWParam kind = 0; kind < 3; ++kind)
+        EXPECT_EQ(SendMessageW(hwndOf(window), 0x0400, kind, 0), 0);
+    ASSERT_EQ(boxes.requests().size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(boxes.requests()[i].caption, shown[i].caption);
+        EXPECT_EQ(boxes.requests()[i].text, shown[i].text);
+    }
     EXPECT_TRUE(IsWindow(hwndOf(window)));
 }
 
