@@ -258,14 +258,32 @@ int32_t FCMainWindow::initialHeight()
     return frame.bottom - frame.top;
 }
 
+namespace {
+
+// The fixed developer sizes are offered only with "WINCNF": without it their
+// submenu goes with its items, so no empty popup is left on the menu.
+void removeDeveloperSizes(HMENU menu)
+{
+    const UINT firstDeveloperSize = kSizePresets[0].command;
+    for (int position = GetMenuItemCount(menu) - 1; position >= 0; --position) {
+        HMENU sub = GetSubMenu(menu, position);
+        if (!sub)
+            continue;
+        if (GetMenuItemID(sub, 0) == firstDeveloperSize) {
+            DeleteMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
+            continue;
+        }
+        removeDeveloperSizes(sub);
+    }
+}
+
+} // namespace
+
 HMENU__* FCMainWindow::menuHandle()
 {
     HMENU menu = LoadMenuW(FCResourceModule::get(), MAKEINTRESOURCEW(kMenuResource));
-    if (menu && !(windowOptions & kDeveloperSizes)) {
-        // The fixed developer sizes are offered only with "WINCNF".
-        for (const SizePreset& preset : kSizePresets)
-            DeleteMenu(menu, preset.command, MF_BYCOMMAND);
-    }
+    if (menu && !(windowOptions & kDeveloperSizes))
+        removeDeveloperSizes(menu);
     return menu;
 }
 

@@ -434,3 +434,49 @@ TEST(Startup, TheRunningCopyTakesTheSceneFromTheClipboard)
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.trace, "INIT (null)\nlinger\nscene scene01\nEXIT\n");
 }
+
+// The menu as the player sees it: the developer sizes, with their submenu,
+// only with "WINCNF"; its commands size the window, show the information
+// dialog and end the game through the close path.
+TEST(Startup, MainWindowMenuAndItsCommands)
+{
+    const std::string sizes = "40009,40010,40011,40012";
+    const struct {
+        const char* setting;
+        std::string menus;
+    } menus[] = {
+        { "", "(40002,0,40001),(" + sizes + ")" },
+        { "WINCNF=1\r\n", "(40002,0,40001),(" + sizes + ",(40013,40014,40015,40016,40017,40018,40019,40020,40021))" },
+    };
+    for (const auto& each : menus) {
+        GameFolder game;
+        game.writeFile(L"Lumivex.ini", ini(each.setting));
+        GameRun run = game.run(RunOptions());
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(facts(run.trace)["menus"], each.menus) << each.setting;
+    }
+
+    GameFolder game;
+    game.writeFile(L"Lumivex.ini", ini("", "", "waitForever"));
+    RunningGame running(game);
+    ASSERT_NE(running.top(), nullptr) << running.describe();
+    ASSERT_TRUE(running.reached("wait 0")) << running.describe();
+    const struct {
+        WPARAM command;
+        LONG width, height;
+    } commands[] = { { 40011, 400, 300 }, { 40012, 200, 150 }, { 40009, 800, 600 } };
+    for (const auto& each : commands) {
+        SendMessageW(running.top(), WM_COMMAND, each.command, 0);
+        RECT client {};
+        GetClientRect(running.top(), &client);
+        EXPECT_EQ(client.right, each.width) << each.command;
+        EXPECT_EQ(client.bottom, each.height) << each.command;
+    }
+    SendMessageW(running.top(), WM_COMMAND, 40002, 0);
+    SendMessageW(running.top(), WM_COMMAND, 40001, 0);
+    GameRun run = running.finish();
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nEXCEPTION\nEXIT\n");
+    EXPECT_NE(run.messages.find("dialog\t"), std::string::npos) << run.messages;
+    EXPECT_NE(run.messages.find("\t200\n"), std::string::npos) << run.messages;
+}

@@ -54,6 +54,26 @@ FCWindowRequest windowRequest(
 
 } // namespace
 
+namespace {
+
+// The menu as the player sees it: each item's command (0 for a separator),
+// submenus in brackets.
+std::string menuTree(HMENU menu)
+{
+    std::string out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (i)
+            out += ",";
+        if (HMENU sub = GetSubMenu(menu, i))
+            out += "(" + menuTree(sub) + ")";
+        else
+            out += std::to_string(GetMenuItemID(menu, i));
+    }
+    return out;
+}
+
+} // namespace
+
 // One line per fact: the window's title, class and first menu item, the
 // game's code page, the application flags, the language module, the
 // version line, catalogue message 26 and the view.
@@ -69,6 +89,7 @@ LUMIVEX_SCENARIO_ENTRY(probe)
     text[0] = 0;
     GetMenuStringW(GetMenu(top), 0, text, 256, MF_BYPOSITION);
     traceLine("menu", utf8(text));
+    traceLine("menus", menuTree(GetMenu(top)));
     traceLine("codepage", std::to_string(textCodePage()));
     char flags[16];
     std::snprintf(flags, sizeof flags, "0x%08X", applicationFlags().word());
