@@ -451,7 +451,9 @@ void FCOasys::startDragMove()
     HWND mover = press.mover;
     press = PendingPress();
     KillTimer(pressed, kPressTimer);
-    if (!IsWindow(mover))
+    // Once the run is ending no move begins: its button-up, dropped with
+    // the rest of the input, would never end it, and the exit would wait.
+    if (exiting || !IsWindow(mover))
         return;
     // Waits and window requests hold off until the window is put down.
     busy = 1;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <imm.h>
+
 #include <shlobj.h>
 
 #include <string>
@@ -313,6 +315,12 @@ int32_t FCMainWindow::onClose()
 
 FCLResult FCMainWindow::onDestroy(FCWParam wParam, FCLParam lParam)
 {
+    // The status window closed for the game opens again while its window
+    // is still there to reach it through.
+    if (applicationFlags().imeControl() == 2) {
+        if (HWND imeWindow = ImmGetDefaultIMEWnd(reinterpret_cast<HWND>(handle)))
+            SendMessageW(imeWindow, WM_IME_CONTROL, IMC_OPENSTATUSWINDOW, 0);
+    }
     PostQuitMessage(0);
     return FCWindow::onDestroy(wParam, lParam);
 }

@@ -169,23 +169,19 @@ bool checkSystem(const StartupSettings& settings, const UxOsVersion& os)
     return UxMessageBox::show(nullptr, question.text(), caption.text(), kQuestionStyle) == UxMessageBox::kIdYes;
 }
 
+// Mode 0 takes the input context from the game window itself; mode 1
+// disables the input method for the window and the children it has (the
+// scenario view); mode 2 closes the status window until the game window goes
+// (FCMainWindow reopens it then, while the window still exists).
 void applyInputMethodMode(HWND window, int32_t mode)
 {
     if (mode == 0)
         ImmAssociateContext(window, nullptr);
     else if (mode == 1)
-        ImmAssociateContextEx(window, nullptr, 0);
+        ImmAssociateContextEx(window, nullptr, IACE_CHILDREN);
     else if (mode == 2) {
         if (HWND imeWindow = ImmGetDefaultIMEWnd(window))
             SendMessageW(imeWindow, WM_IME_CONTROL, IMC_CLOSESTATUSWINDOW, 0);
-    }
-}
-
-void restoreInputMethodMode(HWND window, int32_t mode)
-{
-    if (mode == 2 && window && IsWindow(window)) {
-        if (HWND imeWindow = ImmGetDefaultIMEWnd(window))
-            SendMessageW(imeWindow, WM_IME_CONTROL, IMC_OPENSTATUSWINDOW, 0);
     }
 }
 
@@ -246,7 +242,6 @@ int runGame(HINSTANCE instance, const wchar_t* commandLine, int showCommand, con
     int32_t imeMode = applicationFlags().imeControl();
     applyInputMethodMode(window, imeMode);
     int result = runMessageLoop();
-    restoreInputMethodMode(window, imeMode);
     power.restore();
     return result;
 }
