@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include <string>
 
 #include "foundation/TextCodePage.h"
@@ -24,7 +26,13 @@ MENUITEMINFOW wideItemInformation(const MENUITEMINFOA& source, std::wstring& sto
     wide.hbmpChecked = source.hbmpChecked;
     wide.hbmpUnchecked = source.hbmpUnchecked;
     wide.dwItemData = source.dwItemData;
-    wide.hbmpItem = source.hbmpItem;
+    // Records of the older, shorter form end before the item bitmap: what
+    // lies past their size is not theirs to give.
+    constexpr size_t kBitmapEnd = offsetof(MENUITEMINFOA, hbmpItem) + sizeof(source.hbmpItem);
+    if (source.cbSize >= kBitmapEnd)
+        wide.hbmpItem = source.hbmpItem;
+    else
+        wide.fMask &= ~static_cast<UINT>(MIIM_BITMAP);
     bool carriesText = (source.fMask & MIIM_STRING)
         || ((source.fMask & MIIM_TYPE) && (source.fType & (MFT_BITMAP | MFT_SEPARATOR | MFT_OWNERDRAW)) == 0);
     if (carriesText && source.dwTypeData) {

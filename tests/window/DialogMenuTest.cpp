@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "foundation/TextCodePage.h"
 #include "foundation/UxMessageBox.h"
@@ -284,4 +287,105 @@ TEST(Menus, BuiltMenusAndOwnership)
     EXPECT_EQ(menu.owner, nullptr);
     EXPECT_FALSE(IsMenu(old));
     EXPECT_EQ(menu.menu, adopted);
+}
+
+// A caller's own item record is taken as given, its text converted from the
+// game's code page; a record of the older, shorter form is read no further
+// than its size.
+TEST(Menus, InsertItemTakesTheCallersRecord)
+{
+    const unsigned saved = textCodePage();
+    setTextCodePage(932);
+    FCMenu menu;
+    ASSERT_EQ(menu.create(), 1);
+    char text[] = "\x82\xA0";
+    MENUITEMINFOA checked = { sizeof(MENUITEMINFOA) };
+    checked.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING;
+    checked.fState = MFS_CHECKED | MFS_DISABLED;
+    checked.wID = 7;
+    checked.dwTypeData = text;
+    EXPECT_EQ(menu.insertItem(0, "ignored", 0, 1, &checked, nullptr), 1);
+
+    // The older record ends before the item bitmap: past it lies rubbish.
+    union {
+        MENUITEMINFOA record;
+        unsigned char bytes[sizeof(MENUITEMINFOA)];
+    } older;
+    std::memset(older.bytes, 0xCC, sizeof older.bytes);
+    const size_t olderSize = offsetof(MENUITEMINFOA, hbmpItem);
+    std::memset(older.bytes, 0, olderSize);
+    older.record.cbSize = static_cast<UINT>(olderSize);
+    older.record.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+    older.record.wID = 8;
+    older.record.dwTypeData = text;
+    EXPECT_EQ(menu.insertItem(0, nullptr, 1, 1, &older.record, nullptr), 1);
+
+    MENUITEMINFOA separator = { sizeof(MENUITEMINFOA) };
+    separator.fMask = MIIM_FTYPE;
+    separator.fType = MFT_SEPARATOR;
+    EXPECT_EQ(menu.insertItem(0, nullptr, 1, 1, &separator, nullptr), 1);
+
+    ASSERT_EQ(GetMenuItemCount(menu.menu), 3);
+    wchar_t label[8] = {};
+    MENUITEMINFOW first = { sizeof(first), MIIM_STATE | MIIM_ID | MIIM_STRING };
+    first.dwTypeData = label;
+    first.cch = 8;
+    ASSERT_TRUE(GetMenuItemInfoW(menu.menu, 0, TRUE, &first));
+    EXPECT_EQ(first.wID, 7u);
+    EXPECT_EQ(first.fState & (MFS_CHECKED | MFS_DISABLED), static_cast<UINT>(MFS_CHECKED | MFS_DISABLED));
+    EXPECT_STREQ(label, L"\x3042");
+    MENUITEMINFOW middle = { sizeof(middle), MIIM_FTYPE };
+    ASSERT_TRUE(GetMenuItemInfoW(menu.menu, 1, TRUE, &middle));
+    EXPECT_TRUE(middle.fType & MFT_SEPARATOR);
+    MENUITEMINFOW last = { sizeof(last), MIIM_ID | MIIM_BITMAP };
+    ASSERT_TRUE(GetMenuItemInfoW(menu.menu, 2, TRUE, &last));
+    EXPECT_EQ(last.wID, 8u);
+    EXPECT_EQ(last.hbmpItem, nullptr);
+    setTextCodePage(saved);
+}
+
+// A modeless dialog lives beside the game: the keyboard moves between its
+// controls through isDialogMessage, its messages reach onMessage, OK ends it
+// (its window goes), and it is made once at a time.
+TEST(Dialogs, AModelessDialogTakesItsMessagesAndKeys)
+{
+    struct Watching : FCModelessDialog {
+        Watching()
+            : FCModelessDialog(kDialog)
+        {
+        }
+        intptr_t onMessage(uint32_t message, FCWParam wParam, FCLParam lParam) override
+        {
+            if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+                clicked.push_back(LOWORD(wParam));
+            return FCModelessDialog::onMessage(message, wParam, lParam);
+        }
+        std::vector<int> clicked;
+    } dialog;
+    ParentWindow parent;
+    ASSERT_EQ(parent.create(), 1);
+    ASSERT_EQ(dialog.create(parent.handle), 1);
+    EXPECT_EQ(dialog.create(parent.handle), 0); // one at a time
+    HWND window = reinterpret_cast<HWND>(dialog.window);
+    ShowWindow(window, SW_SHOW);
+
+    HWND ok = GetDlgItem(window, IDOK);
+    SetFocus(ok);
+    ASSERT_EQ(GetFocus(), ok);
+    MSG tab = { ok, WM_KEYDOWN, VK_TAB, 0 };
+    EXPECT_EQ(dialog.isDialogMessage(&tab), 1);
+    EXPECT_NE(GetFocus(), ok);
+    EXPECT_TRUE(IsChild(window, GetFocus()));
+    MSG other = { reinterpret_cast<HWND>(parent.handle), WM_KEYDOWN, VK_TAB, 0 };
+    EXPECT_EQ(dialog.isDialogMessage(&other), 0);
+
+    SendDlgItemMessageW(window, 102, BM_CLICK, 0, 0);
+    SendMessageW(ok, BM_CLICK, 0, 0);
+    EXPECT_EQ(dialog.clicked, (std::vector<int> { 102, IDOK }));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(dialog.window, nullptr);
+    EXPECT_EQ(dialog.result, IDOK);
+
+    EXPECT_EQ(dialog.create(parent.handle), 1); // made again once gone
+    EXPECT_EQ(dialog.destroy(), 1);
 }
