@@ -15,14 +15,58 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCXList.h"
 #include "foundation/TextCodePage.h"
+#include "support/ContractLayout.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/TestFiles_win32.h"
 #include "support/WindowTestSupport_win32.h"
 #include "window/FCCaret.h"
 #include "window/FCChildWindow.h"
+#include "window/FCCursor.h"
 #include "window/FCDropFiles.h"
 #include "window/FCTickTimer.h"
 #include "window/FCWindow.h"
+
+// Scenario modules read the members of the window classes directly: their
+// 32-bit offsets and sizes are checked as this file compiles.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+LUMIVEX_MEMBER_AT(FCVWin, handle, 4);
+LUMIVEX_MEMBER_AT(FCVWin, name, 8);
+LUMIVEX_SIZE_IS(FCVWin, 20);
+LUMIVEX_MEMBER_AT(FCWindow, parent, 20);
+LUMIVEX_MEMBER_AT(FCWindow, cursor, 40);
+LUMIVEX_MEMBER_AT(FCWindow, cursorName, 52);
+LUMIVEX_MEMBER_AT(FCWindow, reserved, 64);
+LUMIVEX_SIZE_IS(FCWindow, 68);
+static_assert(ascending({ offsetof(FCWindow, handle), offsetof(FCWindow, name), offsetof(FCWindow, parent),
+    offsetof(FCWindow, cursor), offsetof(FCWindow, cursorName), offsetof(FCWindow, reserved) }));
+LUMIVEX_MEMBER_AT(FCChildWindow, childRect, 68);
+LUMIVEX_SIZE_IS(FCChildWindow, 88); // FCRect carries its own table pointer
+static_assert(offsetof(FCChildWindow, childRect) == sizeof(FCWindow));
+LUMIVEX_MEMBER_AT(FCCursor, fromFile, 4);
+LUMIVEX_MEMBER_AT(FCCursor, handle, 8);
+LUMIVEX_SIZE_IS(FCCursor, 12);
+LUMIVEX_MEMBER_AT(FCCaret, owner, 4);
+LUMIVEX_MEMBER_AT(FCCaret, width, 8);
+LUMIVEX_MEMBER_AT(FCCaret, height, 12);
+LUMIVEX_MEMBER_AT(FCCaret, savedBlinkTime, 16);
+LUMIVEX_MEMBER_AT(FCCaret, position, 20);
+LUMIVEX_SIZE_IS(FCCaret, 32); // so does FCPoint
+static_assert(ascending({ offsetof(FCCaret, owner), offsetof(FCCaret, width), offsetof(FCCaret, height),
+    offsetof(FCCaret, savedBlinkTime), offsetof(FCCaret, position) }));
+LUMIVEX_MEMBER_AT(FCDropFiles, drop, 4);
+LUMIVEX_MEMBER_AT(FCDropFiles, count, 8);
+LUMIVEX_MEMBER_AT(FCDropFiles, nextIndex, 12);
+LUMIVEX_MEMBER_AT(FCDropFiles, fileName, 16);
+LUMIVEX_MEMBER_AT(FCDropFiles, x, 316);
+LUMIVEX_MEMBER_AT(FCDropFiles, y, 320);
+LUMIVEX_SIZE_IS(FCDropFiles, 324);
+static_assert(ascending({ offsetof(FCDropFiles, drop), offsetof(FCDropFiles, count), offsetof(FCDropFiles, nextIndex),
+    offsetof(FCDropFiles, fileName), offsetof(FCDropFiles, x), offsetof(FCDropFiles, y) }));
+LUMIVEX_MEMBER_AT(FCTickTimer, start, 4);
+LUMIVEX_MEMBER_AT(FCTickTimer, last, 8);
+LUMIVEX_SIZE_IS(FCTickTimer, 12);
+#pragma GCC diagnostic pop
 
 namespace {
 
