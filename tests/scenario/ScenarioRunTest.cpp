@@ -106,6 +106,35 @@ TEST(ScenarioRun, SystemRegistersPersistAcrossRuns)
     EXPECT_EQ(read.trace, "INIT (null)\nsystem 3 1 -1 256\nEXIT\n");
 }
 
+// A save that cannot be made asks Retry or Cancel through FCFile; Cancel
+// ends the run through EXCEPTION_ENTRY and EXIT_ENTRY, the file left as it
+// was. A folder holds the name the save writes first, or the file's own.
+TEST(ScenarioRun, AFailedSaveEndsTheRunThroughTheExceptionEntry)
+{
+    const struct {
+        const wchar_t* folder;
+        const char* caption;
+        const char* named;
+        // What ended the run, shown after the box.
+        const char* shown;
+    } cases[] = {
+        { L"TestGame.system.dat.new", "FCFile - open\t", "TestGame.system.dat.new", "\ncannot open\t" },
+        { L"TestGame.system.dat", "FCFile - write\t", "TestGame.system.dat", "\ncannot write\t" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        GameFolder game;
+        ASSERT_TRUE(CreateDirectoryW((game.path() + L"\\" + c.folder).c_str(), nullptr));
+        GameRun run = runFrom(game, "saveSystem");
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.trace, "INIT (null)\nEXCEPTION\nEXIT\n");
+        EXPECT_EQ(run.messages.rfind(c.caption, 0), 0u) << run.messages;
+        EXPECT_NE(run.messages.find(c.named), std::string::npos) << run.messages;
+        EXPECT_NE(run.messages.find(c.shown), std::string::npos) << run.messages;
+        EXPECT_FALSE(game.exists(L"TestGame.system.dat.bak"));
+    }
+}
+
 namespace {
 
 // The 34-byte system data file of 1, -1 and 256.
