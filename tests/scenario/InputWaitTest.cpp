@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "scenario/FCOasys.h"
 #include "support/GameFolder.h"
 #include "support/RunningGame_win32.h"
 
@@ -359,6 +360,49 @@ TEST(DeveloperMonitor, AFailedSaveIsShownAndTheGameGoesOn)
     EXPECT_EQ(run.trace, "INIT (null)\nwait 0\nafter 42  7\nEXIT\n");
     EXPECT_NE(run.messages.find("TestGame.system.dat.new"), std::string::npos) << run.messages;
     EXPECT_FALSE(folder.exists(L"TestGame.system.dat"));
+}
+
+// A monitor that has stopped answering cannot hold up the end of a run: the
+// game tells it that it detaches without waiting for it.
+TEST(DeveloperMonitor, AHungMonitorDoesNotHangTheExit)
+{
+    GameFolder folder;
+    folder.writeFile(L"Lumivex.ini", ini("monitorTarget"));
+    RunningGame game(folder);
+    ASSERT_NE(game.top(), nullptr) << game.describe();
+    ASSERT_TRUE(game.reached("wait 0")) << game.describe();
+
+    // The monitor's window lives on a thread that never reads a message again.
+    struct Hung {
+        HWND window = nullptr;
+        HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        static DWORD WINAPI run(void* context)
+        {
+            auto* self = static_cast<Hung*>(context);
+            self->window
+                = CreateWindowExW(0, L"STATIC", L"hung monitor", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+            SetEvent(self->made);
+            WaitForSingleObject(self->release, INFINITE);
+            DestroyWindow(self->window);
+            return 0;
+        }
+    } hung;
+    HANDLE thread = CreateThread(nullptr, 0, &Hung::run, &hung, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(hung.made, INFINITE);
+    ASSERT_NE(hung.window, nullptr);
+    ASSERT_NE(SendMessageW(game.top(), FCOasys::kMonitorAttach, reinterpret_cast<WPARAM>(hung.window), 0), 0);
+
+    PostMessageW(game.top(), WM_KEYDOWN, VK_SPACE, 0x390001);
+    GameRun run = game.finish(15000);
+    SetEvent(hung.release);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(hung.made);
+    CloseHandle(hung.release);
+    ASSERT_TRUE(run.finished) << "the game waited for the monitor";
+    EXPECT_EQ(run.exitCode, 0u);
 }
 
 TEST(WindowRequests, TheWindowThreadMakesListsAndDestroysWindowsAndShowsMenus)
