@@ -177,8 +177,11 @@ void applyInputMethodMode(HWND window, int32_t mode)
 {
     if (mode == 0)
         ImmAssociateContext(window, nullptr);
-    else if (mode == 1)
+    else if (mode == 1) {
+        // IACE_CHILDREN reaches the children alone.
         ImmAssociateContextEx(window, nullptr, IACE_CHILDREN);
+        ImmAssociateContext(window, nullptr);
+    }
     else if (mode == 2) {
         if (HWND imeWindow = ImmGetDefaultIMEWnd(window))
             SendMessageW(imeWindow, WM_IME_CONTROL, IMC_CLOSESTATUSWINDOW, 0);

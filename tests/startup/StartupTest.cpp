@@ -480,3 +480,20 @@ TEST(Startup, MainWindowMenuAndItsCommands)
     EXPECT_NE(run.messages.find("dialog\t"), std::string::npos) << run.messages;
     EXPECT_NE(run.messages.find("\t200\n"), std::string::npos) << run.messages;
 }
+
+// Each input-method mode as the game's windows have it: 0 takes the context
+// from the game window, 1 from the window and its view, 2 and 3 leave both.
+TEST(Startup, InputMethodModes)
+{
+    const struct {
+        const char* mode;
+        const char* contexts;
+    } modes[] = { { "0", "01" }, { "1", "00" }, { "2", "11" }, { "3", "11" } };
+    for (const auto& each : modes) {
+        GameFolder game;
+        game.writeFile(L"Lumivex.ini", ini("", std::string("[option]\r\nIMECtrl=") + each.mode + "\r\n"));
+        GameRun run = game.run(RunOptions());
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(facts(run.trace)["ime"], each.contexts) << "IMECtrl=" << each.mode;
+    }
+}

@@ -2,6 +2,8 @@
 // reported as the game sees it.
 #include <windows.h>
 
+#include <imm.h>
+
 #include <cstdio>
 #include <string>
 
@@ -90,6 +92,16 @@ LUMIVEX_SCENARIO_ENTRY(probe)
     GetMenuStringW(GetMenu(top), 0, text, 256, MF_BYPOSITION);
     traceLine("menu", utf8(text));
     traceLine("menus", menuTree(GetMenu(top)));
+    // Whether the window and its view have an input context.
+    HWND view = FindWindowExW(top, nullptr, L"FCScenarioView", nullptr);
+    std::string ime;
+    for (HWND window : { top, view }) {
+        HIMC context = ImmGetContext(window);
+        ime += context ? "1" : "0";
+        if (context)
+            ImmReleaseContext(window, context);
+    }
+    traceLine("ime", ime);
     traceLine("codepage", std::to_string(textCodePage()));
     char flags[16];
     std::snprintf(flags, sizeof flags, "0x%08X", applicationFlags().word());
