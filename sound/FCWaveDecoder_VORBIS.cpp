@@ -1,6 +1,19 @@
 #include "sound/FCWaveDecoder_VORBIS.h"
 
+#include <ogg/ogg.h>
+#include <vorbis/codec.h>
+
 #include <cstring>
+
+struct VorbisStreams {
+    ogg_sync_state sync;
+    ogg_stream_state stream;
+    vorbis_info info;
+    vorbis_comment comment;
+    vorbis_dsp_state dsp;
+    vorbis_block block;
+    bool syncLive = false, streamLive = false, infoLive = false, dspLive = false;
+};
 
 namespace {
 
@@ -28,10 +41,7 @@ FCWaveDecoder_VORBIS::FCWaveDecoder_VORBIS()
     , m_base(0)
     , m_limit(0)
     , m_cursor(0)
-    , m_syncLive(false)
-    , m_streamLive(false)
-    , m_infoLive(false)
-    , m_dspLive(false)
+    , m_streams(new VorbisStreams)
     , m_ready(false)
     , m_endOfStream(false)
     , m_lastPage(false)
@@ -42,6 +52,7 @@ FCWaveDecoder_VORBIS::FCWaveDecoder_VORBIS()
 FCWaveDecoder_VORBIS::~FCWaveDecoder_VORBIS()
 {
     releaseState();
+    delete m_streams;
 }
 
 bool FCWaveDecoder_VORBIS::open(const char* name, int32_t)
@@ -76,19 +87,19 @@ bool FCWaveDecoder_VORBIS::openEntry(const SoundEntry& soundEntry)
 
 void FCWaveDecoder_VORBIS::releaseState()
 {
-    if (m_dspLive) {
-        vorbis_block_clear(&m_block);
-        vorbis_dsp_clear(&m_dsp);
+    if (m_streams->dspLive) {
+        vorbis_block_clear(&m_streams->block);
+        vorbis_dsp_clear(&m_streams->dsp);
     }
-    if (m_infoLive) {
-        vorbis_comment_clear(&m_comment);
-        vorbis_info_clear(&m_info);
+    if (m_streams->infoLive) {
+        vorbis_comment_clear(&m_streams->comment);
+        vorbis_info_clear(&m_streams->info);
     }
-    if (m_streamLive)
-        ogg_stream_clear(&m_stream);
-    if (m_syncLive)
-        ogg_sync_clear(&m_sync);
-    m_dspLive = m_infoLive = m_streamLive = m_syncLive = false;
+    if (m_streams->streamLive)
+        ogg_stream_clear(&m_streams->stream);
+    if (m_streams->syncLive)
+        ogg_sync_clear(&m_streams->sync);
+    m_streams->dspLive = m_streams->infoLive = m_streams->streamLive = m_streams->syncLive = false;
     m_ready = false;
 }
 
@@ -106,7 +117,7 @@ uint32_t FCWaveDecoder_VORBIS::readPiece(bool first)
     const uint8_t* in = m_mapping.at(m_base + m_cursor, want, &got);
     if (!in || got == 0)
         return 0;
-    char* buffer = ogg_sync_buffer(&m_sync, long(got));
+    char* buffer = ogg_sync_buffer(&m_streams->sync, long(got));
     if (!buffer)
         return 0;
     if (first) {
@@ -117,7 +128,7 @@ uint32_t FCWaveDecoder_VORBIS::readPiece(bool first)
     } else {
         std::memcpy(buffer, in, got);
     }
-    ogg_sync_wrote(&m_sync, long(got));
+    ogg_sync_wrote(&m_streams->sync, long(got));
     m_cursor += got;
     return got;
 }
@@ -132,15 +143,15 @@ void FCWaveDecoder_VORBIS::rewind()
     releaseState();
     if (!m_opened)
         return;
-    ogg_sync_init(&m_sync);
-    m_syncLive = true;
+    ogg_sync_init(&m_streams->sync);
+    m_streams->syncLive = true;
     if (!readHeaders()) {
         releaseState();
         return;
     }
-    vorbis_synthesis_init(&m_dsp, &m_info);
-    vorbis_block_init(&m_dsp, &m_block);
-    m_dspLive = true;
+    vorbis_synthesis_init(&m_streams->dsp, &m_streams->info);
+    vorbis_block_init(&m_streams->dsp, &m_streams->block);
+    m_streams->dspLive = true;
     m_ready = true;
 }
 
@@ -148,20 +159,20 @@ bool FCWaveDecoder_VORBIS::readHeaders()
 {
     readPiece(true);
     ogg_page page;
-    if (ogg_sync_pageout(&m_sync, &page) != 1)
+    if (ogg_sync_pageout(&m_streams->sync, &page) != 1)
         return false;
-    ogg_stream_init(&m_stream, ogg_page_serialno(&page));
-    m_streamLive = true;
-    vorbis_info_init(&m_info);
-    vorbis_comment_init(&m_comment);
-    m_infoLive = true;
+    ogg_stream_init(&m_streams->stream, ogg_page_serialno(&page));
+    m_streams->streamLive = true;
+    vorbis_info_init(&m_streams->info);
+    vorbis_comment_init(&m_streams->comment);
+    m_streams->infoLive = true;
     ogg_packet packet;
-    if (ogg_stream_pagein(&m_stream, &page) < 0 || ogg_stream_packetout(&m_stream, &packet) != 1
-        || vorbis_synthesis_headerin(&m_info, &m_comment, &packet) < 0)
+    if (ogg_stream_pagein(&m_streams->stream, &page) < 0 || ogg_stream_packetout(&m_streams->stream, &packet) != 1
+        || vorbis_synthesis_headerin(&m_streams->info, &m_streams->comment, &packet) < 0)
         return false;
     int headers = 1;
     while (headers < 3) {
-        int result = ogg_sync_pageout(&m_sync, &page);
+        int result = ogg_sync_pageout(&m_streams->sync, &page);
         if (result == 0) {
             if (readPiece(false) == 0)
                 return false;
@@ -170,23 +181,23 @@ bool FCWaveDecoder_VORBIS::readHeaders()
         if (result < 0)
             continue;
         // Pages of another stream are refused by pagein and skipped.
-        ogg_stream_pagein(&m_stream, &page);
+        ogg_stream_pagein(&m_streams->stream, &page);
         while (headers < 3) {
-            result = ogg_stream_packetout(&m_stream, &packet);
+            result = ogg_stream_packetout(&m_streams->stream, &packet);
             if (result == 0)
                 break;
-            if (result < 0 || vorbis_synthesis_headerin(&m_info, &m_comment, &packet) < 0)
+            if (result < 0 || vorbis_synthesis_headerin(&m_streams->info, &m_streams->comment, &packet) < 0)
                 return false;
             ++headers;
         }
     }
-    return m_info.channels > 0;
+    return m_streams->info.channels > 0;
 }
 
 void FCWaveDecoder_VORBIS::takeSamples(float** pcm, int32_t count, int16_t* out)
 {
     const float* left = pcm[0];
-    const float* right = m_info.channels > 1 ? pcm[1] : pcm[0];
+    const float* right = m_streams->info.channels > 1 ? pcm[1] : pcm[0];
     for (int32_t i = 0; i < count; ++i) {
         out[2 * i] = toSample(left[i]);
         out[2 * i + 1] = toSample(right[i]);
@@ -212,27 +223,27 @@ int32_t FCWaveDecoder_VORBIS::decodeStereo(int16_t* out, int32_t frames)
     // input, so the loop ends with the input.
     while (m_ready && moved < frames && !m_endOfStream) {
         float** pcm = nullptr;
-        int count = vorbis_synthesis_pcmout(&m_dsp, &pcm);
+        int count = vorbis_synthesis_pcmout(&m_streams->dsp, &pcm);
         if (count > 0) {
             int32_t n = count < frames - moved ? count : frames - moved;
             takeSamples(pcm, n, out + 2 * moved);
             moved += n;
             if (count > n) {
-                std::vector<float*> rest(size_t(m_info.channels));
-                for (int c = 0; c < m_info.channels; ++c)
+                std::vector<float*> rest(size_t(m_streams->info.channels));
+                for (int c = 0; c < m_streams->info.channels; ++c)
                     rest[size_t(c)] = pcm[c] + n;
                 m_pending.resize(size_t(count - n) * 2);
                 m_pendingAt = 0;
                 takeSamples(rest.data(), count - n, m_pending.data());
             }
-            vorbis_synthesis_read(&m_dsp, count);
+            vorbis_synthesis_read(&m_streams->dsp, count);
             continue;
         }
         ogg_packet packet;
-        int result = ogg_stream_packetout(&m_stream, &packet);
+        int result = ogg_stream_packetout(&m_streams->stream, &packet);
         if (result > 0) {
-            if (vorbis_synthesis(&m_block, &packet) == 0)
-                vorbis_synthesis_blockin(&m_dsp, &m_block);
+            if (vorbis_synthesis(&m_streams->block, &packet) == 0)
+                vorbis_synthesis_blockin(&m_streams->dsp, &m_streams->block);
             continue;
         }
         if (result < 0)
@@ -242,9 +253,9 @@ int32_t FCWaveDecoder_VORBIS::decodeStereo(int16_t* out, int32_t frames)
             break;
         }
         ogg_page page;
-        result = ogg_sync_pageout(&m_sync, &page);
+        result = ogg_sync_pageout(&m_streams->sync, &page);
         if (result > 0) {
-            if (ogg_stream_pagein(&m_stream, &page) == 0 && ogg_page_eos(&page))
+            if (ogg_stream_pagein(&m_streams->stream, &page) == 0 && ogg_page_eos(&page))
                 m_lastPage = true;
         } else if (result == 0 && readPiece(false) == 0) {
             m_endOfStream = true;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <ogg/ogg.h>
-#include <vorbis/codec.h>
-
 #include <cstdint>
 #include <vector>
 
 #include "foundation/FCFileMapping.h"
 #include "sound/FCWaveDecoder.h"
+
+// libogg's and libvorbis's state, kept out of this header.
+struct VorbisStreams;
 
 // Ogg Vorbis through libogg and libvorbis's decoding loop, reading 4096
 // bytes at a time from a plain file (128 KB windows) or from the region of a
@@ -43,13 +43,7 @@ private:
     uint64_t m_base; // file offset of the stream
     uint64_t m_limit; // bytes of the stream
     uint64_t m_cursor;
-    ogg_sync_state m_sync;
-    ogg_stream_state m_stream;
-    vorbis_info m_info;
-    vorbis_comment m_comment;
-    vorbis_dsp_state m_dsp;
-    vorbis_block m_block;
-    bool m_syncLive, m_streamLive, m_infoLive, m_dspLive;
+    VorbisStreams* m_streams;
     bool m_ready; // headers read, synthesis set up
     bool m_endOfStream;
     bool m_lastPage; // the end-of-stream page is in

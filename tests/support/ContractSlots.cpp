@@ -6,7 +6,7 @@
 #include "foundation/FCFile.h"
 #include "image/FCMcg.h"
 #include "scenario/FCOasys.h"
-#include "sound/FCWaveDecoder.h"
+#include "sound/FCWaveDecoder_PCM.h"
 #include "sound/FCWaveDecoder_VORBIS.h"
 #include "surface/FCVSurface.h"
 #include "surface/FCVSurface24.h"
