@@ -9,7 +9,7 @@ FCWaveDecoder_MP3::FCWaveDecoder_MP3()
     , m_fileSize(0)
     , m_ready(false)
     , m_first(true)
-    , m_overflowAt(0)
+    , m_overflow(nullptr)
     , m_overflowBytes(0)
 {
 }
@@ -34,21 +34,21 @@ bool FCWaveDecoder_MP3::open(const char* name, int32_t)
 
 void FCWaveDecoder_MP3::rewind()
 {
-    m_overflowAt = 0;
+    m_overflow = nullptr;
     m_overflowBytes = 0;
     if (m_file)
         m_ready = m_mpglib.init();
     m_first = true;
 }
 
-Mpglib::Result FCWaveDecoder_MP3::decodeFrame(uint8_t* out, int32_t outSize, int32_t* done)
+const uint8_t* FCWaveDecoder_MP3::nextInput(size_t* size)
 {
     // The first call after open or rewind hands over the whole file; later
     // ones only drain what the decoder holds.
     const uint8_t* in = m_first ? m_file : nullptr;
-    size_t inSize = m_first ? m_fileSize : 0;
+    *size = m_first ? m_fileSize : 0;
     m_first = false;
-    return m_mpglib.decode(in, inSize, out, outSize, done);
+    return in;
 }
 
 bool FCWaveDecoder_MP3::decode(SoundBlock* block)
@@ -62,30 +62,35 @@ bool FCWaveDecoder_MP3::decode(SoundBlock* block)
     int32_t filled = 0;
     if (m_overflowBytes > 0) {
         int32_t n = m_overflowBytes < capacity ? m_overflowBytes : capacity;
-        std::memcpy(out, m_overflow + m_overflowAt, size_t(n));
-        m_overflowAt += n;
+        std::memcpy(out, m_overflow, size_t(n));
+        m_overflow += n;
         m_overflowBytes -= n;
         filled = n;
     }
     bool more = true;
     while (filled < capacity) {
-        int32_t done = 0;
+        size_t inSize = 0;
+        const uint8_t* in = nextInput(&inSize);
         if (capacity - filled >= Mpglib::kFrameBytes) {
-            if (decodeFrame(out + filled, capacity - filled, &done) != Mpglib::kOk) {
+            int32_t done = 0;
+            if (m_mpglib.decode(in, inSize, out + filled, capacity - filled, &done) != Mpglib::kOk) {
                 more = false;
                 break;
             }
             filled += done;
         } else {
-            if (decodeFrame(m_overflow, Mpglib::kFrameBytes, &done) != Mpglib::kOk) {
+            // The frame does not fit: what does waits for the next block.
+            const uint8_t* frame = nullptr;
+            int32_t bytes = 0;
+            if (m_mpglib.decodeFrame(in, inSize, &frame, &bytes) != Mpglib::kOk) {
                 more = false;
                 break;
             }
-            int32_t n = done < capacity - filled ? done : capacity - filled;
-            std::memcpy(out + filled, m_overflow, size_t(n));
+            int32_t n = bytes < capacity - filled ? bytes : capacity - filled;
+            std::memcpy(out + filled, frame, size_t(n));
             filled += n;
-            m_overflowAt = n;
-            m_overflowBytes = done - n;
+            m_overflow = frame + n;
+            m_overflowBytes = bytes - n;
         }
     }
     int32_t total = block->capacity > 0 ? block->capacity : 0;

@@ -20,7 +20,8 @@ public:
     int32_t getType() override { return kMp3; }
 
 private:
-    Mpglib::Result decodeFrame(uint8_t* out, int32_t outSize, int32_t* done);
+    // The input of the next call: the whole file first, then nothing.
+    const uint8_t* nextInput(size_t* size);
 
     FCFileMapping m_mapping;
     const uint8_t* m_file;
@@ -28,8 +29,8 @@ private:
     Mpglib m_mpglib;
     bool m_ready;
     bool m_first;
-    // The frame that did not fit into the previous block, from m_overflowAt.
-    int32_t m_overflowAt;
+    // What did not fit of the frame that ended the previous block; it stays
+    // in mpglib's buffer until the next decode call on it.
+    const uint8_t* m_overflow;
     int32_t m_overflowBytes;
-    uint8_t m_overflow[Mpglib::kFrameBytes];
 };

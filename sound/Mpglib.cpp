@@ -61,6 +61,22 @@ Mpglib::Result Mpglib::decode(const uint8_t* in, size_t inSize, uint8_t* out, in
         debuggerOutput("To less out space\n");
         return kError;
     }
+    const uint8_t* frame = nullptr;
+    int32_t bytes = 0;
+    Result result = decodeFrame(in, inSize, &frame, &bytes);
+    if (result != kOk)
+        return result;
+    if (bytes > outSize)
+        return kError;
+    std::memcpy(out, frame, size_t(bytes));
+    *done = bytes;
+    return kOk;
+}
+
+Mpglib::Result Mpglib::decodeFrame(const uint8_t* in, size_t inSize, const uint8_t** frame, int32_t* bytes)
+{
+    *frame = nullptr;
+    *bytes = 0;
     if (!m_handle)
         return kError;
     if (in && inSize > 0 && mpg123_feed(m_handle, in, inSize) != MPG123_OK)
@@ -68,20 +84,21 @@ Mpglib::Result Mpglib::decode(const uint8_t* in, size_t inSize, uint8_t* out, in
     // A format announcement comes without samples; a frame follows it. The
     // bound only guards against a library that keeps answering without output.
     for (int tries = 0; tries < 64; ++tries) {
-        off_t frame = 0;
+        off_t number = 0;
         unsigned char* audio = nullptr;
-        size_t bytes = 0;
-        int result = mpg123_decode_frame(m_handle, &frame, &audio, &bytes);
+        size_t size = 0;
+        int result = mpg123_decode_frame(m_handle, &number, &audio, &size);
         if (result == MPG123_NEW_FORMAT)
             continue;
         if (result == MPG123_NEED_MORE)
             return kNeedMore;
-        if (result != MPG123_OK || bytes > size_t(outSize))
+        // One frame is at most 1152 stereo samples.
+        if (result != MPG123_OK || size > size_t(kFrameBytes))
             return kError;
-        if (bytes == 0)
+        if (size == 0)
             continue;
-        std::memcpy(out, audio, bytes);
-        *done = int32_t(bytes);
+        *frame = audio;
+        *bytes = int32_t(size);
         return kOk;
     }
     return kError;

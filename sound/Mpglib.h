@@ -24,6 +24,9 @@ public:
     // Output below kFrameBytes is refused with mpglib's complaint on the
     // debugger output.
     Result decode(const uint8_t* in, size_t inSize, uint8_t* out, int32_t outSize, int32_t* done);
+    // The same without the copy: the frame stays in the decoder's own
+    // buffer, valid until the next call on this state.
+    Result decodeFrame(const uint8_t* in, size_t inSize, const uint8_t** frame, int32_t* bytes);
     void exit();
 
 private:

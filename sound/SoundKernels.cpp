@@ -1,5 +1,6 @@
 #include "sound/SoundKernels.h"
 
+#include <bit>
 #include <cstring>
 
 namespace soundkernels {
@@ -106,25 +107,53 @@ int32_t decodeImaWaveBlock(const uint8_t* in, uint32_t bytes, int32_t channels, 
     return frames;
 }
 
-void expandPcm(const uint8_t* in, int32_t inFrames, int32_t channels, int32_t bits, int32_t repeat, int16_t* out)
+namespace {
+
+template <int Bits, int Channels, int Repeat> void expandPcmFixed(const uint8_t* in, int32_t inFrames, int16_t* out)
 {
     for (int32_t i = 0; i < inFrames; ++i) {
         int16_t left, right;
-        if (bits == 8) {
+        if constexpr (Bits == 8) {
             left = static_cast<int16_t>((in[0] - 128) * 256);
-            right = channels == 2 ? static_cast<int16_t>((in[1] - 128) * 256) : left;
-            in += channels;
+            right = Channels == 2 ? static_cast<int16_t>((in[1] - 128) * 256) : left;
         } else {
             left = static_cast<int16_t>(read16(in));
-            right = channels == 2 ? static_cast<int16_t>(read16(in + 2)) : left;
-            in += 2 * channels;
+            right = Channels == 2 ? static_cast<int16_t>(read16(in + 2)) : left;
         }
-        for (int32_t r = 0; r < repeat; ++r) {
+        in += Channels * Bits / 8;
+        for (int r = 0; r < Repeat; ++r) {
             out[0] = left;
             out[1] = right;
             out += 2;
         }
     }
+}
+
+template <int Bits, int Channels>
+void expandPcmChannels(const uint8_t* in, int32_t inFrames, int32_t repeat, int16_t* out)
+{
+    if (repeat == 1)
+        expandPcmFixed<Bits, Channels, 1>(in, inFrames, out);
+    else if (repeat == 2)
+        expandPcmFixed<Bits, Channels, 2>(in, inFrames, out);
+    else
+        expandPcmFixed<Bits, Channels, 4>(in, inFrames, out);
+}
+
+} // namespace
+
+void expandPcm(const uint8_t* in, int32_t inFrames, int32_t channels, int32_t bits, int32_t repeat, int16_t* out)
+{
+    if (bits == 16 && channels == 2 && repeat == 1 && std::endian::native == std::endian::little) {
+        std::memcpy(out, in, size_t(inFrames) * 4);
+        return;
+    }
+    if (bits == 8)
+        channels == 2 ? expandPcmChannels<8, 2>(in, inFrames, repeat, out)
+                      : expandPcmChannels<8, 1>(in, inFrames, repeat, out);
+    else
+        channels == 2 ? expandPcmChannels<16, 2>(in, inFrames, repeat, out)
+                      : expandPcmChannels<16, 1>(in, inFrames, repeat, out);
 }
 
 void expandSamples(const int16_t* in, int32_t inFrames, int32_t channels, int32_t repeat, int16_t* out)
