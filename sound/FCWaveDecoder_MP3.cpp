@@ -79,7 +79,7 @@ bool FCWaveDecoder_MP3::decode(SoundBlock* block)
             }
             filled += done;
         } else {
-            // The frame does not fit: what does waits for the next block.
+            // The frame does not fit: what is left of it waits for the next block.
             const uint8_t* frame = nullptr;
             int32_t bytes = 0;
             if (m_mpglib.decodeFrame(in, inSize, &frame, &bytes) != Mpglib::kOk) {
