@@ -4,8 +4,9 @@
 # and compares the blocks with what the reference decoders of the same
 # formats give (sox, mpg123, oggdec). Also the command's types, exit codes
 # and one-line failures.
-# Arguments: LVTOOL [WINE-RUN]: lvtool, or lvtool.exe with the script that
-# runs it under Wine.
+# Arguments: LVTOOL [WINE-RUN [NATIVE-LVTOOL]]: lvtool, or lvtool.exe with
+# the script that runs it under Wine and, when it exists, the native lvtool
+# whose decoding of the theme's sounds the Windows one is compared with.
 #
 # Tolerances: PCM, IMA ADPCM and (natively) MP3 must match to the bit.
 # oggdec rounds sample * 32768 where the host truncates sample * 32767, so
@@ -16,6 +17,7 @@
 set -u
 lvtool="$1"
 runner="${2:-}"
+native="${3:-}"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failed=0
@@ -120,8 +122,13 @@ for f in "$theme"/*.oga; do
     oggdec -Q -R -o "$scratch/$name.ref" "$f"
     decode "$f" "$scratch/$name.raw"
     check compare "$scratch/$name.raw" "$scratch/$name.ref" $((2 + float_extra)) padded "$(soxi -c "$f")" 1
+    if [ -n "$runner" ] && [ -x "$native" ]; then
+        "$native" sound decode "$f" "$scratch/$name.native" || fail "native lvtool sound decode $f"
+        check compare "$scratch/$name.raw" "$scratch/$name.native" "$float_extra" padded 2 1
+    fi
     count=$((count + 1))
 done
+[ -z "$runner" ] || [ -x "$native" ] || echo "note: no native lvtool at '$native'; the Windows decoding is compared with oggdec only"
 [ $count -ge 20 ] || fail "only $count sounds in $theme (sound-theme-freedesktop installed?)"
 
 # The command itself: types, exit codes, one line on failure.
