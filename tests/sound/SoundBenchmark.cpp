@@ -31,20 +31,6 @@ constexpr size_t kFrames = size_t(kSeconds) * 44100;
 #define LUMIVEX_SOUND_BENCH_DIR ""
 #endif
 
-Bytes readFile(const std::string& path)
-{
-    Bytes content;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return content;
-    uint8_t buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.insert(content.end(), buffer, buffer + got);
-    std::fclose(file);
-    return content;
-}
-
 // A sound file that lives as long as the program.
 struct BenchFile {
     std::string path;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/FCPath.h"
 #include "sound/FCWaveDecoder.h"
 #include "sound/SoundBlock.h"
 
@@ -101,6 +102,39 @@ inline bool writeFile(const std::string& path, const Bytes& data)
 {
     return writeFile(path, data.data(), data.size());
 }
+
+inline Bytes readFile(const std::string& path)
+{
+    Bytes content;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return content;
+    uint8_t buffer[65536];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        content.insert(content.end(), buffer, buffer + got);
+    std::fclose(file);
+    return content;
+}
+
+// A file in the temporary folder, removed with the object.
+class TempFile {
+public:
+    explicit TempFile(const Bytes& content, const char* name = "sound.bin")
+        : m_path(tempPath(name))
+        , m_written(writeFile(m_path, content))
+    {
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { FCPath::deleteFile(m_path.c_str()); }
+    const char* path() const { return m_path.c_str(); }
+    bool written() const { return m_written; }
+
+private:
+    std::string m_path;
+    bool m_written;
+};
 
 struct Decoded {
     std::vector<int16_t> samples; // every block's samples in turn

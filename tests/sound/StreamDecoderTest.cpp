@@ -29,31 +29,8 @@ namespace {
 
 Bytes readInput(const char* name)
 {
-    Bytes content;
-    FILE* file = std::fopen((std::string(LUMIVEX_SOUND_INPUTS) + name).c_str(), "rb");
-    if (!file)
-        return content;
-    uint8_t buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        content.insert(content.end(), buffer, buffer + got);
-    std::fclose(file);
-    return content;
+    return readFile(std::string(LUMIVEX_SOUND_INPUTS) + name);
 }
-
-class TempFile {
-public:
-    explicit TempFile(const Bytes& content, const char* name = "sound.bin")
-        : m_path(tempPath(name))
-    {
-        EXPECT_TRUE(writeFile(m_path, content));
-    }
-    ~TempFile() { FCPath::deleteFile(m_path.c_str()); }
-    const char* path() const { return m_path.c_str(); }
-
-private:
-    std::string m_path;
-};
 
 // --- Ogg Vorbis ---
 

@@ -42,24 +42,10 @@ LUMIVEX_MEMBER_AT(SoundBlock, used, 16);
 
 namespace {
 
-// A file of the test's own, removed afterwards.
-class TempFile {
-public:
-    TempFile(const Bytes& content, const char* name = "sound.wav")
-        : m_path(tempPath(name))
-    {
-        EXPECT_TRUE(writeFile(m_path, content));
-    }
-    ~TempFile() { FCPath::deleteFile(m_path.c_str()); }
-    const char* path() const { return m_path.c_str(); }
-
-private:
-    std::string m_path;
-};
-
 Decoded decodeFile(int32_t type, const Bytes& content, bool* opened = nullptr)
 {
-    TempFile file(content);
+    TempFile file(content, "sound.wav");
+    EXPECT_TRUE(file.written());
     std::unique_ptr<FCWaveDecoder> decoder(createWaveDecoder(type));
     bool ok = decoder->open(file.path(), -1);
     if (opened)
@@ -161,7 +147,7 @@ TEST(PcmDecoder, RewindStartsAgainAndASmallBlockGetsItsShareOnly)
     Bytes data;
     for (int i = 0; i < 2048 * 3; ++i)
         put16(data, uint16_t(i)), put16(data, uint16_t(-i));
-    TempFile file(makeWave(WaveFields {}, data));
+    TempFile file(makeWave(WaveFields {}, data), "sound.wav");
     FCWaveDecoder_PCM decoder;
     ASSERT_TRUE(decoder.open(file.path(), -1));
     Decoded first = decodeAll(decoder);
@@ -401,7 +387,7 @@ TEST(AdpcmDecoder, DiscardedAndQuietBlocksAreSilent)
     fields.bits = 4;
     fields.blockAlign = 256;
     fields.samplesPerBlock = 505;
-    TempFile file(makeWave(fields, data));
+    TempFile file(makeWave(fields, data), "sound.wav");
     FCWaveDecoder_ADPCM decoder;
     ASSERT_TRUE(decoder.open(file.path(), -1));
     EXPECT_EQ(decodeAll(decoder).flags, std::vector<uint32_t> { 0 });
