@@ -192,20 +192,6 @@ void BM_Vorbis_Decoder(benchmark::State& state)
     decodeWhole(state, FCWaveDecoder::kVorbis, madeFile("minute.ogg"));
 }
 
-struct Memory {
-    const Bytes* bytes;
-    size_t at;
-};
-
-size_t readMemory(void* out, size_t size, size_t count, void* source)
-{
-    auto* memory = static_cast<Memory*>(source);
-    size_t n = std::min(size * count, memory->bytes->size() - memory->at);
-    std::memcpy(out, memory->bytes->data() + memory->at, n);
-    memory->at += n;
-    return size ? n / size : 0;
-}
-
 // vorbisfile's own loop from memory: ov_read of 16-bit samples, 8192 bytes at a time.
 void BM_Vorbis_Library(benchmark::State& state)
 {
@@ -216,7 +202,7 @@ void BM_Vorbis_Library(benchmark::State& state)
     }
     std::vector<char> out(SoundBlock::kBytes);
     for (auto _ : state) {
-        Memory memory { &ogg, 0 };
+        MemoryStream memory { &ogg, 0 };
         OggVorbis_File file;
         ov_callbacks callbacks = { readMemory, nullptr, nullptr, nullptr };
         if (ov_open_callbacks(&memory, &file, nullptr, 0, callbacks) != 0) {

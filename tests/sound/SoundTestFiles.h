@@ -117,6 +117,22 @@ inline Bytes readFile(const std::string& path)
     return content;
 }
 
+// Bytes read from memory through a C stream callback (fread's shape, as
+// vorbisfile takes it).
+struct MemoryStream {
+    const Bytes* bytes;
+    size_t at;
+};
+
+inline size_t readMemory(void* out, size_t size, size_t count, void* source)
+{
+    auto* stream = static_cast<MemoryStream*>(source);
+    size_t n = size * count < stream->bytes->size() - stream->at ? size * count : stream->bytes->size() - stream->at;
+    std::memcpy(out, stream->bytes->data() + stream->at, n);
+    stream->at += n;
+    return size ? n / size : 0;
+}
+
 // A file in the temporary folder, removed with the object.
 class TempFile {
 public:

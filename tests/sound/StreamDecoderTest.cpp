@@ -34,20 +34,6 @@ Bytes readInput(const char* name)
 
 // --- Ogg Vorbis ---
 
-struct MemoryStream {
-    const Bytes* bytes;
-    size_t at;
-};
-
-size_t readMemory(void* out, size_t size, size_t count, void* source)
-{
-    auto* stream = static_cast<MemoryStream*>(source);
-    size_t n = std::min(size * count, stream->bytes->size() - stream->at);
-    std::memcpy(out, stream->bytes->data() + stream->at, n);
-    stream->at += n;
-    return size ? n / size : 0;
-}
-
 // The same stream through vorbisfile, converted as the host converts:
 // truncate(sample * 32767), clamped, mono to both sides; padded to blocks.
 std::vector<int16_t> vorbisfileReference(const Bytes& ogg)
