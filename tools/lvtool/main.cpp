@@ -5,6 +5,7 @@
 #include "tools/lvtool/LzssCommand.h"
 #include "tools/lvtool/RegCommand.h"
 #include "tools/lvtool/RnfCommand.h"
+#include "tools/lvtool/SoundCommand.h"
 #include "tools/lvtool/TextCommand.h"
 #include "tools/lvtool/ToolSupport.h"
 
@@ -28,7 +29,8 @@ int usage(FILE* out)
         "  lzss       encode and decode LZSS streams\n"
         "  text       scramble and unscramble text files\n"
         "  reg        print the register records of a file\n"
-        "  rnf        print and change .rnf configuration files\n");
+        "  rnf        print and change .rnf configuration files\n"
+        "  sound      sound files: the decoder type, decode to raw 44.1 kHz 16-bit stereo\n");
     return out == stdout ? 0 : 2;
 }
 
@@ -55,6 +57,8 @@ int run(int argc, char** argv)
         return runRegCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "rnf") == 0)
         return runRnfCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "sound") == 0)
+        return runSoundCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0)
         return usage(stdout);
     std::fprintf(stderr, "lvtool: unknown command '%s'\n", command);

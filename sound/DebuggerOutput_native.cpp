@@ -1,0 +1,5 @@
+#include "sound/DebuggerOutput.h"
+
+void debuggerOutput(const char*)
+{
+}
