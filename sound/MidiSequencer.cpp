@@ -96,6 +96,17 @@ const char* metaName(uint8_t type)
     }
 }
 
+// The state word is shared with the command thread.
+void setBits(uint32_t& state, uint32_t bits)
+{
+    __atomic_fetch_or(&state, bits, __ATOMIC_SEQ_CST);
+}
+
+void clearBits(uint32_t& state, uint32_t bits)
+{
+    __atomic_fetch_and(&state, ~bits, __ATOMIC_SEQ_CST);
+}
+
 std::string hex8(uint32_t value)
 {
     char text[16];
@@ -112,11 +123,11 @@ void FCMidiChannel::reset(int index)
     volume = 100;
     pitchBend = static_cast<int32_t>(shortMessage(kStatusPitchBend + index, 0x00, 0x40));
     program = static_cast<int32_t>(shortMessage(kStatusPressure + index, 0, 0));
-    unused = kNone;
-    sustain = kNone;
-    modulation = kNone;
-    pan = kNone;
-    expression = kNone;
+    unused = kMidiNoMessage;
+    sustain = kMidiNoMessage;
+    modulation = kMidiNoMessage;
+    pan = kMidiNoMessage;
+    expression = kMidiNoMessage;
 }
 
 MidiSequencer::MidiSequencer(FCMidiSong& song, FCMidiPosition& position, uint32_t tickPeriod, MidiOutput& output)
@@ -261,7 +272,7 @@ MidiSequencer::TickResult MidiSequencer::tick()
         }
         // Only a fade-out ends the song: a fade-in starts from silence.
         if (fadedOut) {
-            m_song.state |= kMidiStopping;
+            setBits(m_song.state, kMidiStopping);
             return TickResult::Stop;
         }
     }
@@ -288,10 +299,10 @@ MidiSequencer::TickResult MidiSequencer::tick()
         m_song.fadeVolume = 100;
         for (int32_t i = 0; i < m_song.trackCount; ++i)
             m_song.tracks[i].current = m_song.tracks[i].saved;
-        m_song.state |= kMidiLoopRestart;
+        setBits(m_song.state, kMidiLoopRestart);
         return TickResult::Loop;
     }
-    m_song.state |= kMidiStopping;
+    setBits(m_song.state, kMidiStopping);
     return TickResult::Stop;
 }
 
@@ -547,10 +558,10 @@ void MidiSequencer::resendChannels()
         sendShort(shortMessage(kStatusController + c, kControllerVolume, channel.volume));
         for (int32_t message : { channel.pitchBend, channel.program, channel.sustain, channel.modulation, channel.pan,
                  channel.expression })
-            if (message != FCMidiChannel::kNone)
+            if (message != kMidiNoMessage)
                 sendShort(static_cast<uint32_t>(message));
     }
-    m_song.state &= ~kMidiLoopRestart;
+    clearBits(m_song.state, kMidiLoopRestart);
 }
 
 void MidiSequencer::setMasterVolume(int32_t volume)

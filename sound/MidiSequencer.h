@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "foundation/LumivexApi.h"
 #include "sound/MidiSong.h"
 
 // Where the sequencer's messages go: the MIDI device on Windows, a schedule
@@ -34,7 +35,7 @@ constexpr uint32_t kMidiNotReady = 67;
 // clock, the tracks' events, the channel state, volumes, fades and loops.
 // It works on the records FCMidi holds (MidiSong.h); FCMidi adds the timer,
 // the command thread and the device.
-class MidiSequencer {
+class LUMIVEX_API MidiSequencer {
 public:
     enum class TickResult {
         // Tracks still play (or the tick was skipped).

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "foundation/FCBit.h"
+#include "foundation/LumivexApi.h"
 
 class FCMidi;
 
@@ -12,15 +13,16 @@ class FCMidi;
 
 // One MIDI channel: what sounds and the last setting of each kind, so that
 // notes can be silenced and a loop can resend the controllers.
-struct FCMidiChannel {
-    static constexpr int32_t kNone = -1;
+// A channel's message slot that holds no message.
+constexpr int32_t kMidiNoMessage = -1;
 
+struct LUMIVEX_API FCMidiChannel {
     // Sounding notes, bit n for note n.
     FCBit<128> notes;
     uint8_t channel;
     // The channel volume last received (controller 7), before scaling.
     uint8_t volume;
-    // Whole short messages, or kNone.
+    // Whole short messages, or kMidiNoMessage.
     int32_t pitchBend;
     // Program change or channel pressure, whichever came last.
     int32_t program;
@@ -55,7 +57,9 @@ struct FCMidiTrackCondition {
 };
 
 // Storage shaped like the system's MIDIHDR (checked by the Windows side), so
-// portable code can hold a track's system-exclusive header.
+// portable code can hold a track's system-exclusive header. The system's
+// multimedia records are packed to single bytes.
+#pragma pack(push, 1)
 struct FCMidiHeader {
     char* data;
     uint32_t bufferLength;
@@ -67,6 +71,7 @@ struct FCMidiHeader {
     uint32_t offset;
     uintptr_t reservedWords[8];
 };
+#pragma pack(pop)
 
 struct FCMidiTrack {
     // Bytes of a track's system-exclusive buffer.

@@ -229,7 +229,7 @@ TEST(MidiSequencer, ALoopRestartsFromTheSavedPointAndResendsTheChannels)
     EXPECT_TRUE(player.song.state & kMidiLoopRestart);
     // Saved at the first tick, before the program and pan were played.
     EXPECT_EQ(player.position.channels[2].program, int32_t(message(0xD2, 0)));
-    EXPECT_EQ(player.position.channels[2].pan, FCMidiChannel::kNone);
+    EXPECT_EQ(player.position.channels[2].pan, kMidiNoMessage);
     EXPECT_EQ(player.sequencer.tick(), MidiSequencer::TickResult::Running);
     player.output.sent.clear();
     player.sequencer.resendChannels();

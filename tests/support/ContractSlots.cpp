@@ -6,6 +6,8 @@
 #include "foundation/FCFile.h"
 #include "image/FCMcg.h"
 #include "scenario/FCOasys.h"
+#include "sound/FCCd.h"
+#include "sound/FCMidi.h"
 #include "surface/FCVSurface.h"
 #include "surface/FCVSurface24.h"
 #include "window/FCChildWindow.h"
