@@ -17,15 +17,18 @@ for a in "$@"; do
 done
 
 pkgs=(cmake ninja-build g++ pkg-config ca-certificates locales)
+# openttd-openmsx: Standard MIDI Files written elsewhere, which the MIDI tests
+# play through both builds' lvtool.
 if [ $want_native = 1 ]; then
     pkgs+=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
         zlib1g-dev libpng-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev libmpg123-dev libpixman-1-dev
-        mpg123 vorbis-tools lame sox sound-theme-freedesktop)
+        mpg123 vorbis-tools lame sox sound-theme-freedesktop openttd-openmsx)
 fi
 if [ $want_win32 = 1 ] || [ $want_run = 1 ]; then
     pkgs+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools nasm libz-mingw-w64-dev
         googletest dpkg-dev patch xz-utils bzip2
-        wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick alsa-utils)
+        wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick alsa-utils
+        openttd-openmsx)
 fi
 if [ $want_win64 = 1 ]; then
     pkgs+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64)

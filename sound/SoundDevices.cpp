@@ -1,5 +1,3 @@
-#include "sound/FCCd.h"
-#include "sound/FCMidi.h"
 #include "sound/FCWaveDevice.h"
 
 FCWaveDevice::FCWaveDevice(int32_t value1, int32_t value2, int32_t value3)
@@ -10,17 +8,5 @@ FCWaveDevice::FCWaveDevice(int32_t value1, int32_t value2, int32_t value3)
 FCWaveDevice::~FCWaveDevice() = default;
 
 void FCWaveDevice::stopAll()
-{
-}
-
-FCMidi::~FCMidi() = default;
-
-void FCMidi::stop(int32_t, int32_t)
-{
-}
-
-FCCd::~FCCd() = default;
-
-void FCCd::stop()
 {
 }

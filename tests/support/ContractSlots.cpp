@@ -6,6 +6,8 @@
 #include "foundation/FCFile.h"
 #include "image/FCMcg.h"
 #include "scenario/FCOasys.h"
+#include "sound/FCCd.h"
+#include "sound/FCMidi.h"
 #include "sound/FCWaveDecoder_PCM.h"
 #include "sound/FCWaveDecoder_VORBIS.h"
 #include "surface/FCVSurface.h"

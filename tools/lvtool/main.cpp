@@ -3,6 +3,7 @@
 
 #include "tools/lvtool/ImageCommand.h"
 #include "tools/lvtool/LzssCommand.h"
+#include "tools/lvtool/MidiCommand.h"
 #include "tools/lvtool/RegCommand.h"
 #include "tools/lvtool/RnfCommand.h"
 #include "tools/lvtool/SoundCommand.h"
@@ -30,6 +31,7 @@ int usage(FILE* out)
         "  text       scramble and unscramble text files\n"
         "  reg        print the register records of a file\n"
         "  rnf        print and change .rnf configuration files\n"
+        "  midi       print the messages the sequencer sends for a MIDI file\n"
         "  sound      sound files: the decoder type, decode to raw 44.1 kHz 16-bit stereo\n");
     return out == stdout ? 0 : 2;
 }
@@ -57,6 +59,8 @@ int run(int argc, char** argv)
         return runRegCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "rnf") == 0)
         return runRnfCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "midi") == 0)
+        return runMidiCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "sound") == 0)
         return runSoundCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0)

@@ -1,0 +1,4 @@
+#pragma once
+
+// lvtool midi schedule FILE
+int runMidiCommand(int argc, char** argv);
