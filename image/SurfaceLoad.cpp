@@ -8,6 +8,7 @@
 
 #include "foundation/FCFile.h"
 #include "image/ImageProbe.h"
+#include "image/JpegReader.h"
 #include "image/PngReader.h"
 #include "image/UxMcgReader.h"
 #include "surface/FCDib.h"
@@ -192,7 +193,10 @@ int32_t loadStream(FCFile& file, uint32_t flags, int32_t option, Target& target)
         return loadKeyedMcg(file, flags, static_cast<uint32_t>(option), target);
     case kImagePng:
         return loadPng(file, flags, target);
-    case kImageJpeg:
+    case kImageJpeg: {
+        const std::vector<uint8_t> data = readRest(file);
+        return JpegReader::decode(data.data(), data.size(), target);
+    }
     case kImageDlt:
         // Their readers decode straight into the surface; until a reader
         // is there, the surface is left as it was.

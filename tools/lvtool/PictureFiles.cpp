@@ -58,10 +58,9 @@ bool readPicture(
     // PNG and JPEG leave the depth 0 and are never placeholders.
     const bool placeholder = (loaded.imageInfo() & 0xFF) == 0 && kind != kImagePng && kind != kImageJpeg;
     if (!taken || (placeholder && kind != kImageKeyedMcg)) {
-        reason = kind == kImageUnrecognised ? "not an image lvtool can read (PAM, PNG, BMP or MCG)"
-            : kind == kImageJpeg || kind == kImageDlt || kind == kImageMpeg1
-            ? "a kind of image lvtool does not decode yet"
-            : "the image cannot be decoded";
+        reason = kind == kImageUnrecognised            ? "not an image lvtool can read (PAM, PNG, BMP or MCG)"
+            : kind == kImageDlt || kind == kImageMpeg1 ? "a kind of image lvtool does not decode yet"
+                                                       : "the image cannot be decoded";
         return false;
     }
     if (placeholder)
