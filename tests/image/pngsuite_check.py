@@ -7,7 +7,9 @@ import glob
 import os
 import subprocess
 import sys
+import struct
 import tarfile
+import zlib
 
 SKIP = 77
 
@@ -65,6 +67,16 @@ def main():
         worst = max((abs(a - b) for a, b in zip(ours, theirs)), default=0)
         if worst > 1:
             failures.append(f"{name}: pixels differ by up to {worst}")
+    # A bomb: 60000 x 60000 RGB stated in a file of a few dozen bytes.
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    bomb = os.path.join(work, "bomb.png")
+    with open(bomb, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 60000, 60000, 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(bytes(1000))) + chunk(b"IEND", b""))
+    run = subprocess.run([lvtool, "image", "decode", bomb, bomb + ".pam"], capture_output=True, timeout=60)
+    if run.returncode != 1:
+        failures.append(f"bomb.png: exit code {run.returncode}")
     for failure in failures:
         print(failure)
     print(f"{len(files)} files, {len(failures)} failures")
