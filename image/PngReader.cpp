@@ -62,7 +62,6 @@ bool decodeRows(Reader& reader, MemorySource& source, bool withAlpha, std::vecto
     png_read_info(png, info);
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
-    const int bitDepth = png_get_bit_depth(png, info);
     const int colourType = png_get_color_type(png, info);
     const uint64_t pixels = uint64_t(width) * height;
     if (width < 1 || height < 1 || pixels > kMaxPixels || pixels / 8 > uint64_t(source.size) * kInflateRatio)
