@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "foundation/FCFile.h"
 #include "image/ImageProbe.h"
+#include "image/JpegReader.h"
+#include "image/PngReader.h"
 #include "image/UxMcgReader.h"
 #include "surface/FCDib.h"
 
@@ -54,6 +57,31 @@ int32_t loadKeyedMcg(FCFile& file, uint32_t flags, uint32_t key, Target& target)
     }
     target.setImageInfo(info);
     return 1;
+}
+
+// The rest of the file from the current position, for the readers that
+// decode from memory; empty when it cannot be had. The position is kept.
+std::vector<uint8_t> readRest(FCFile& file)
+{
+    std::vector<uint8_t> data;
+    const int64_t start = file.position();
+    const int64_t size = file.size();
+    if (start < 0 || size <= start || size - start > kMaxPixelBytes)
+        return data;
+    try {
+        data.resize(size_t(size - start));
+    } catch (const std::bad_alloc&) {
+        return data;
+    }
+    data.resize(file.read(data.data(), static_cast<uint32_t>(data.size())));
+    file.seek(FCFile::kFromStart, start);
+    return data;
+}
+
+int32_t loadPng(FCFile& file, uint32_t flags, Target& target)
+{
+    const std::vector<uint8_t> data = readRest(file);
+    return PngReader::decode(data.data(), data.size(), !(flags & kIgnoreMask), target);
 }
 
 } // namespace
@@ -164,7 +192,11 @@ int32_t loadStream(FCFile& file, uint32_t flags, int32_t option, Target& target)
     case kImageKeyedMcg:
         return loadKeyedMcg(file, flags, static_cast<uint32_t>(option), target);
     case kImagePng:
-    case kImageJpeg:
+        return loadPng(file, flags, target);
+    case kImageJpeg: {
+        const std::vector<uint8_t> data = readRest(file);
+        return JpegReader::decode(data.data(), data.size(), target);
+    }
     case kImageDlt:
         // Their readers decode straight into the surface; until a reader
         // is there, the surface is left as it was.

@@ -22,7 +22,8 @@ pkgs=(cmake ninja-build g++ pkg-config ca-certificates locales)
 if [ $want_native = 1 ]; then
     pkgs+=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
         zlib1g-dev libpng-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev libmpg123-dev libpixman-1-dev
-        mpg123 vorbis-tools lame sox sound-theme-freedesktop openttd-openmsx)
+        mpg123 vorbis-tools lame sox sound-theme-freedesktop openttd-openmsx
+        imagemagick libjpeg-turbo-progs)
 fi
 if [ $want_win32 = 1 ] || [ $want_run = 1 ]; then
     pkgs+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools nasm libz-mingw-w64-dev

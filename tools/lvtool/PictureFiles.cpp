@@ -15,46 +15,6 @@
 
 namespace {
 
-// Pictures above this many pixels are refused before anything is allocated.
-constexpr int64_t kMaxPixels = int64_t(1) << 26;
-
-bool readPng(const std::vector<uint8_t>& bytes, ToolPicture& picture, std::string& reason)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-        reason = std::string("PNG: ") + image.message;
-        return false;
-    }
-    const bool alpha = image.format & PNG_FORMAT_FLAG_ALPHA;
-    if (int64_t(image.width) * image.height > kMaxPixels) {
-        png_image_free(&image);
-        reason = "PNG too large";
-        return false;
-    }
-    image.format = PNG_FORMAT_BGRA;
-    std::vector<uint8_t> rows(PNG_IMAGE_SIZE(image));
-    // A negative row stride reads the rows bottom-up, as the surface keeps them.
-    const png_int_32 stride = -static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(image));
-    if (!png_image_finish_read(&image, nullptr, rows.data(), stride, nullptr)) {
-        reason = std::string("PNG: ") + image.message;
-        return false;
-    }
-    picture.width = static_cast<int32_t>(image.width);
-    picture.height = static_cast<int32_t>(image.height);
-    picture.pixels = std::move(rows);
-    picture.alpha.clear();
-    if (alpha)
-        picture.alpha.resize(picture.pixels.size() / 4);
-    for (size_t i = 0; i < picture.pixels.size(); i += 4) {
-        if (alpha)
-            picture.alpha[i / 4] = picture.pixels[i + 3];
-        picture.pixels[i + 3] = 0;
-    }
-    return true;
-}
-
 void fromSurface(const SurfaceLoad::Picture& loaded, ToolPicture& picture)
 {
     picture.width = loaded.width();
@@ -84,10 +44,7 @@ bool readPicture(
     if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] == '7' && bytes[2] == '\n')
         return readPamBytes(bytes.data(), bytes.size(), picture, reason);
     const int32_t kind = classifyImage(bytes.data(), bytes.size());
-    if (kind == kImagePng)
-        return readPng(bytes, picture, reason);
-
-    // Everything else goes the surface's way.
+    // Every image goes the surface's way, so lvtool shows what a surface holds.
     FCFile file;
     if (file.open(path, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead, 0x80, true) != 0) {
         reason = "cannot open the file";
@@ -98,12 +55,12 @@ bool readPicture(
         file, ignoreMask ? uint32_t(SurfaceLoad::kIgnoreMask) : 0u, static_cast<int32_t>(key), loaded);
     // A picture without its depth in the information word is a placeholder:
     // the red one of a DIB nothing could read, or a keyed MCG without a key.
-    const bool placeholder = (loaded.imageInfo() & 0xFF) == 0;
+    // PNG and JPEG leave the depth 0 and are never placeholders.
+    const bool placeholder = (loaded.imageInfo() & 0xFF) == 0 && kind != kImagePng && kind != kImageJpeg;
     if (!taken || (placeholder && kind != kImageKeyedMcg)) {
-        reason = kind == kImageUnrecognised ? "not an image lvtool can read (PAM, PNG, BMP or MCG)"
-            : kind == kImageJpeg || kind == kImageDlt || kind == kImageMpeg1
-            ? "a kind of image lvtool does not decode yet"
-            : "the image cannot be decoded";
+        reason = kind == kImageUnrecognised            ? "not an image lvtool can read (PAM, PNG, BMP or MCG)"
+            : kind == kImageDlt || kind == kImageMpeg1 ? "a kind of image lvtool does not decode yet"
+                                                       : "the image cannot be decoded";
         return false;
     }
     if (placeholder)
