@@ -24,10 +24,12 @@ fi
 if [ $want_win32 = 1 ] || [ $want_run = 1 ]; then
     pkgs+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools nasm libz-mingw-w64-dev
         googletest dpkg-dev patch xz-utils bzip2
-        wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick alsa-utils)
+        wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick alsa-utils
+        ffmpeg)
 fi
 if [ $want_win64 = 1 ]; then
-    pkgs+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64)
+    pkgs+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
+        gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 fi
 
 missing=()
