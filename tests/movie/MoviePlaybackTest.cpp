@@ -13,25 +13,25 @@
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-static_assert(contract32(sizeof(FCChildWindow), 0x44));
-static_assert(contract32(offsetof(FCAviView, mci), 0x44));
-static_assert(contract32(offsetof(FCAviView, doneEvent), 0x50));
-static_assert(contract32(offsetof(FCAviView, fileName), 0x58));
-static_assert(contract32(offsetof(FCAviView, x), 0x5C));
-static_assert(contract32(offsetof(FCAviView, y), 0x60));
+static_assert(contract32(sizeof(FCChildWindow), 0x58));
+static_assert(contract32(offsetof(FCAviView, mci), 0x58));
+static_assert(contract32(offsetof(FCAviView, doneEvent), 0x64));
+static_assert(contract32(offsetof(FCAviView, fileName), 0x6C));
+static_assert(contract32(offsetof(FCAviView, x), 0x78));
+static_assert(contract32(offsetof(FCAviView, y), 0x7C));
 static_assert(ascending({ offsetof(FCAviView, mci), offsetof(FCAviView, doneEvent), offsetof(FCAviView, fileName),
     offsetof(FCAviView, x), offsetof(FCAviView, y) }));
-static_assert(contract32(offsetof(UxWmvWindow, state), 0x44));
-static_assert(contract32(offsetof(UxWmvWindow, m_volume), 0x48));
-static_assert(contract32(offsetof(UxWmvWindow, audioOnly), 0x4C));
-static_assert(contract32(offsetof(UxWmvWindow, comReady), 0x4D));
-static_assert(contract32(offsetof(UxWmvWindow, graphRunning), 0x4E));
-static_assert(contract32(offsetof(UxWmvWindow, m_clipWidth), 0x50));
-static_assert(contract32(offsetof(UxWmvWindow, error), 0x58));
-static_assert(contract32(offsetof(UxWmvWindow, graph), 0x5C));
-static_assert(contract32(offsetof(UxWmvWindow, basicAudio), 0x70));
-static_assert(contract32(offsetof(UxWmvWindow, skipDelayMs), 0x74));
-static_assert(contract32(offsetof(UxWmvWindow, notified), 0x7C));
+static_assert(contract32(offsetof(UxWmvWindow, state), 0x58));
+static_assert(contract32(offsetof(UxWmvWindow, m_volume), 0x5C));
+static_assert(contract32(offsetof(UxWmvWindow, audioOnly), 0x60));
+static_assert(contract32(offsetof(UxWmvWindow, comReady), 0x61));
+static_assert(contract32(offsetof(UxWmvWindow, graphRunning), 0x62));
+static_assert(contract32(offsetof(UxWmvWindow, m_clipWidth), 0x64));
+static_assert(contract32(offsetof(UxWmvWindow, error), 0x6C));
+static_assert(contract32(offsetof(UxWmvWindow, graph), 0x70));
+static_assert(contract32(offsetof(UxWmvWindow, basicAudio), 0x84));
+static_assert(contract32(offsetof(UxWmvWindow, skipDelayMs), 0x88));
+static_assert(contract32(offsetof(UxWmvWindow, notified), 0x90));
 static_assert(ascending({ offsetof(UxWmvWindow, state), offsetof(UxWmvWindow, m_volume),
     offsetof(UxWmvWindow, audioOnly), offsetof(UxWmvWindow, comReady), offsetof(UxWmvWindow, graphRunning),
     offsetof(UxWmvWindow, m_clipWidth), offsetof(UxWmvWindow, m_clipHeight), offsetof(UxWmvWindow, error),
