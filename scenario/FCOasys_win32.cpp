@@ -10,6 +10,8 @@
 
 #include "foundation/Diagnostic.h"
 #include "foundation/UxMessageBox.h"
+#include "movie/FCAviView.h"
+#include "movie/UxWmvWindow.h"
 #include "scenario/FCOasys.h"
 #include "scenario/FCScenario.h"
 #include "window/FCChildWindow.h"
@@ -97,6 +99,47 @@ FCVWin* makeChildWindow(const FCWindowRequest& request, FCOasys& manager)
         return nullptr;
     }
     return window;
+}
+
+// An MCI movie view; values[0]: the AVI file's name. Playing is the
+// caller's (user message 0x730 to the view).
+FCVWin* makeAviView(const FCWindowRequest& request, FCOasys& manager)
+{
+    FCWindowHandle parentWindow = request.parent ? request.parent->handle : manager.owner.handle;
+    auto* view = new FCAviView(
+        parentWindow, request.left, request.top, request.right - request.left, request.bottom - request.top);
+    view->setFile(reinterpret_cast<const char*>(request.values[0]));
+    if (!view->create()) {
+        delete view;
+        return nullptr;
+    }
+    return view;
+}
+
+// A DirectShow movie player, made only for requests titled "movie player: ...".
+// values[0]: the file's name, values[1]: volume 0..256, values[2]: the skip
+// delay in ms. The movie fills the window; the play's result is in the
+// window's error member (the window is made even when the file cannot play,
+// so the caller can read why).
+constexpr char kMoviePlayerTitle[] = "movie player: ";
+
+FCVWin* makeMoviePlayer(const FCWindowRequest& request, FCOasys& manager)
+{
+    if (!request.title || std::strncmp(request.title, kMoviePlayerTitle, sizeof kMoviePlayerTitle - 1) != 0)
+        return nullptr;
+    FCWindowHandle parentWindow = request.parent ? request.parent->handle : manager.owner.handle;
+    int32_t width = request.right - request.left;
+    int32_t height = request.bottom - request.top;
+    auto* player = new UxWmvWindow(parentWindow, request.left, request.top, width, height, width, height);
+    if (!player->create()) {
+        delete player;
+        return nullptr;
+    }
+    ShowWindow(reinterpret_cast<HWND>(player->handle), SW_SHOWNA);
+    player->setSkipDelay(static_cast<uint32_t>(request.values[2]));
+    const char* file = reinterpret_cast<const char*>(request.values[0]);
+    player->play(file ? file : "", 0, static_cast<int32_t>(request.values[1]));
+    return player;
 }
 
 // The hidden window that owns the window thread's popup menus; the
@@ -970,6 +1013,10 @@ void FCOasys::createRequestedWindow(FCWindowRequest* request)
     request->created = nullptr;
     if (request->kind == 4 && !g_factories[4].load())
         g_factories[4] = makeChildWindow;
+    if (request->kind == FCAviView::kKind && !g_factories[FCAviView::kKind].load())
+        g_factories[FCAviView::kKind] = makeAviView;
+    if (request->kind == UxWmvWindow::kKind && !g_factories[UxWmvWindow::kKind].load())
+        g_factories[UxWmvWindow::kKind] = makeMoviePlayer;
     FCWindowFactory factory
         = request->kind >= 0 && request->kind < kFactoryKinds ? g_factories[request->kind].load() : nullptr;
     if (!factory)
