@@ -12,6 +12,7 @@
 
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
+#include "sound/DebuggerOutput.h"
 #include "sound/FCMidi.h"
 #include "sound/MidiOutCalls_win32.h"
 #include "sound/MidiSequencer.h"
@@ -97,7 +98,7 @@ public:
         return result;
     }
     bool wantsDebugOutput() const override { return true; }
-    void debugOutput(const char* text) override { OutputDebugStringA(text); }
+    void debugOutput(const char* text) override { debuggerOutput(text); }
 
 private:
     uint32_t sendLong(FCMidiTrack& track, int prefix, const uint8_t* bytes, uint32_t length)

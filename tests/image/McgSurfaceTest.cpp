@@ -29,11 +29,7 @@ using Bytes = std::vector<uint8_t>;
 
 std::string writeScratch(const char* name, const Bytes& bytes)
 {
-    const std::string path = scratchFile("mcg", name);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
+    return writeScratchFile("mcg", name, bytes);
 }
 
 // A picture with a gradient and flat bands (bottom-up BGR0) and a ramp alpha.

@@ -69,9 +69,9 @@ decode() { lv sound decode "$1" "$2" || fail "lvtool sound decode $1"; }
 
 # PCM and IMA ADPCM made by sox, against sox's own decoding.
 sox -n -r 44100 -c 2 -b 16 "$scratch/tone.wav" synth 2.3 sine 440 sine 660 vol 0.7
-for spec in "16 1 11025 -b16" "8 2 22050 -b8" "16 2 44100 -b16" "ima 1 44100 -eima-adpcm" "ima 2 44100 -eima-adpcm" \
+for layout in "16 1 11025 -b16" "8 2 22050 -b8" "16 2 44100 -b16" "ima 1 44100 -eima-adpcm" "ima 2 44100 -eima-adpcm" \
             "ima 1 22050 -eima-adpcm" "ima 2 11025 -eima-adpcm"; do
-    set -- $spec
+    set -- $layout
     f="$scratch/wave-$1-$2-$3.wav"
     sox "$scratch/tone.wav" -r "$3" -c "$2" "$4" "$f"
     sox "$f" -t raw -e signed -b 16 -L "$f.ref"

@@ -27,6 +27,17 @@ inline std::string scratchFile(const char* tag, const char* name)
     return std::string(temp) + "lumivex-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" + name;
 }
 
+// Writes bytes into scratchFile(tag, name); the file's name.
+inline std::string writeScratchFile(const char* tag, const char* name, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = scratchFile(tag, name);
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    return path;
+}
+
 inline std::vector<uint8_t> readAll(const std::string& path)
 {
     std::vector<uint8_t> out;

@@ -413,11 +413,7 @@ Bytes greyPixels(const std::vector<std::string>& rows)
 
 std::string writeScratch(const char* name, const Bytes& bytes)
 {
-    const std::string path = scratch(name);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    return path;
+    return writeScratchFile("surface8", name, bytes);
 }
 
 // Slots 1, 2 and 6 load every format the readers make a DIB of: an 8-bit
