@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/lvtool/AnimCommand.h"
 #include "tools/lvtool/ImageCommand.h"
 #include "tools/lvtool/LzssCommand.h"
 #include "tools/lvtool/MidiCommand.h"
@@ -32,7 +33,9 @@ int usage(FILE* out)
         "  reg        print the register records of a file\n"
         "  rnf        print and change .rnf configuration files\n"
         "  midi       print the messages the sequencer sends for a MIDI file\n"
-        "  sound      sound files: the decoder type, decode to raw 44.1 kHz 16-bit stereo\n");
+        "  sound      sound files: the decoder type, decode to raw 44.1 kHz 16-bit stereo\n"
+        "  anim       the frames an animation script chooses, step by step\n"
+        "  ease       the eased value of a timed move\n");
     return out == stdout ? 0 : 2;
 }
 
@@ -63,6 +66,10 @@ int run(int argc, char** argv)
         return runMidiCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "sound") == 0)
         return runSoundCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "anim") == 0)
+        return runAnimCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "ease") == 0)
+        return runEaseCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "help") == 0 || std::strcmp(command, "--help") == 0)
         return usage(stdout);
     std::fprintf(stderr, "lvtool: unknown command '%s'\n", command);
