@@ -19,7 +19,8 @@ done
 pkgs=(cmake ninja-build g++ pkg-config ca-certificates locales)
 # openttd-openmsx: Standard MIDI Files written elsewhere, which the MIDI tests
 # play through both builds' lvtool. ffmpeg makes the test movies; Wine's
-# DirectShow plays AVI through GStreamer's plug-ins of Wine's own width.
+# DirectShow plays AVI through GStreamer's plug-ins of Wine's own width. The
+# IPA fonts give Wine a real Japanese face for the text tests.
 if [ $want_native = 1 ]; then
     pkgs+=(clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
         zlib1g-dev libpng-dev libjpeg62-turbo-dev libogg-dev libvorbis-dev libmpg123-dev libpixman-1-dev
@@ -30,12 +31,12 @@ if [ $want_win32 = 1 ] || [ $want_run = 1 ]; then
     pkgs+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools nasm libz-mingw-w64-dev
         googletest dpkg-dev patch xz-utils bzip2
         wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick alsa-utils
-        openttd-openmsx ffmpeg
+        openttd-openmsx ffmpeg fonts-ipafont-gothic fonts-ipafont-mincho
         gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386)
 fi
 if [ $want_win64 = 1 ]; then
     pkgs+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
-        gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+        gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-ipafont-gothic fonts-ipafont-mincho)
 fi
 
 missing=()
