@@ -10,6 +10,7 @@
 
 #include "foundation/Diagnostic.h"
 #include "foundation/UxMessageBox.h"
+#include "layer/FCAnimatedControl.h"
 #include "movie/FCAviView.h"
 #include "movie/UxWmvWindow.h"
 #include "scenario/FCOasys.h"
@@ -114,6 +115,21 @@ FCVWin* makeAviView(const FCWindowRequest& request, FCOasys& manager)
         return nullptr;
     }
     return view;
+}
+
+// The system's animation control at the request's rectangle, hidden until
+// its first play; the request's style bits are added to the control's.
+FCVWin* makeAnimatedControl(const FCWindowRequest& request, FCOasys& manager)
+{
+    FCWindowHandle parentWindow = request.parent ? request.parent->handle : manager.owner.handle;
+    auto* control = new FCAnimatedControl(parentWindow);
+    if (!control->createControl(WS_CHILD | request.style)) {
+        delete control;
+        return nullptr;
+    }
+    MoveWindow(reinterpret_cast<HWND>(control->handle), request.left, request.top, request.right - request.left,
+        request.bottom - request.top, FALSE);
+    return control;
 }
 
 // A DirectShow movie player, made only for requests titled "movie player: ...".
@@ -1017,6 +1033,8 @@ void FCOasys::createRequestedWindow(FCWindowRequest* request)
         g_factories[FCAviView::kKind] = makeAviView;
     if (request->kind == UxWmvWindow::kKind && !g_factories[UxWmvWindow::kKind].load())
         g_factories[UxWmvWindow::kKind] = makeMoviePlayer;
+    if (request->kind == FCAnimatedControl::kKind && !g_factories[FCAnimatedControl::kKind].load())
+        g_factories[FCAnimatedControl::kKind] = makeAnimatedControl;
     FCWindowFactory factory
         = request->kind >= 0 && request->kind < kFactoryKinds ? g_factories[request->kind].load() : nullptr;
     if (!factory)
