@@ -10,6 +10,7 @@
 #include "image/ImageProbe.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "image/UxDeltaDecoder.h"
 #include "image/UxMcgReader.h"
 #include "surface/FCDib.h"
 
@@ -82,6 +83,30 @@ int32_t loadPng(FCFile& file, uint32_t flags, Target& target)
 {
     const std::vector<uint8_t> data = readRest(file);
     return PngReader::decode(data.data(), data.size(), !(flags & kIgnoreMask), target);
+}
+
+// The animation's first picture in a surface of its size, without an alpha
+// plane: the surface gets none from a DLT.
+int32_t loadDlt(FCFile& file, Target& target)
+{
+    UxDeltaDecoder decoder;
+    // The version check only warns: a newer file is decoded all the same.
+    const int64_t start = file.position();
+    decoder.load(file, 0, 0, 0, nullptr);
+    file.seek(FCFile::kFromStart, start);
+    if (!decoder.sizeJustified())
+        return 0;
+    const DltHeader& header = decoder.header();
+    if (!target.create(static_cast<int32_t>(header.width), static_cast<int32_t>(header.height)))
+        return 0;
+    DeltaCanvas canvas;
+    canvas.pixels = target.pixels();
+    canvas.width = static_cast<int32_t>(header.width);
+    canvas.height = static_cast<int32_t>(header.height);
+    canvas.stride = ptrdiff_t(canvas.width) * 4;
+    decoder.decodeFirstPicture(canvas);
+    target.setImageInfo(0);
+    return 1;
 }
 
 } // namespace
@@ -198,9 +223,7 @@ int32_t loadStream(FCFile& file, uint32_t flags, int32_t option, Target& target)
         return JpegReader::decode(data.data(), data.size(), target);
     }
     case kImageDlt:
-        // Their readers decode straight into the surface; until a reader
-        // is there, the surface is left as it was.
-        return 0;
+        return loadDlt(file, target);
     case kImageMpeg1:
         return 0;
     default: {
