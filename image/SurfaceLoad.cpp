@@ -180,8 +180,11 @@ void dibToPixels32(const FCDib& dib, uint8_t* pixels)
     const int32_t w = dib.width();
     const int32_t h = static_cast<int32_t>(std::llabs(int64_t(dib.height())));
     const uint32_t entries = std::min<uint32_t>(dib.tableEntries(), 256);
+    // A negative height stores the rows top-down: display row y is then
+    // the one pixel() counts as row h - 1 - y.
+    const bool topDown = dib.height() < 0;
     for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* from = dib.pixel(0, y);
+        const uint8_t* from = dib.pixel(0, topDown ? h - 1 - y : y);
         uint8_t* to = pixels + (size_t(h - 1 - y) * size_t(w)) * 4;
         if (bpp == 32) {
             std::memcpy(to, from, static_cast<size_t>(w) * 4);
