@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include <jpeglib.h>
+
+#include "foundation/FCFile.h"
 #include "image/ImageProbe.h"
 #include "image/SurfaceLoad.h"
 #include "surface/FCDib.h"
@@ -143,5 +148,50 @@ TEST(BmpReader, LyingHeadersAreRefused)
         FCDib dib;
         bmpToDib(file->data(), file->size(), dib);
         EXPECT_FALSE(SurfaceLoad::dibAccepted(dib));
+    }
+}
+
+// A JPEG's probe reads its frame header through libjpeg: size and 8 bits a
+// component, without decoding.
+TEST(JpegProbe, SizeAndDepthFromTheHeader)
+{
+    for (int components : { 3, 1 }) {
+        jpeg_compress_struct cinfo;
+        jpeg_error_mgr error;
+        cinfo.err = jpeg_std_error(&error);
+        jpeg_create_compress(&cinfo);
+        unsigned char* buffer = nullptr;
+        unsigned long size = 0;
+        jpeg_mem_dest(&cinfo, &buffer, &size);
+        cinfo.image_width = 37;
+        cinfo.image_height = 5;
+        cinfo.input_components = components;
+        cinfo.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+        jpeg_set_defaults(&cinfo);
+        jpeg_start_compress(&cinfo, TRUE);
+        Bytes row(37 * size_t(components), 0x80);
+        while (cinfo.next_scanline < cinfo.image_height) {
+            JSAMPROW p = row.data();
+            jpeg_write_scanlines(&cinfo, &p, 1);
+        }
+        jpeg_finish_compress(&cinfo);
+        const Bytes jpeg(buffer, buffer + size);
+        jpeg_destroy_compress(&cinfo);
+        std::free(buffer);
+
+        const std::string path = "jpeg-probe-" + std::to_string(components) + ".tmp";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(jpeg.data(), 1, jpeg.size(), f);
+        std::fclose(f);
+        FCFile file;
+        ASSERT_EQ(file.open(path.c_str(), FCFile::kOpenExisting, FCFile::kRead), 0u);
+        const ImageProbe probe = probeImage(file, 0);
+        EXPECT_EQ(probe.kind, kImageJpeg);
+        EXPECT_EQ(probe.width, 37);
+        EXPECT_EQ(probe.height, 5);
+        EXPECT_EQ(probe.bitsPerPixel, 8 * components);
+        EXPECT_EQ(file.position(), 0);
+        file.close();
+        std::remove(path.c_str());
     }
 }
