@@ -190,12 +190,17 @@ void dibToPixels32(const FCDib& dib, uint8_t* pixels)
             std::memcpy(to, from, static_cast<size_t>(w) * 4);
             continue;
         }
+        if (bpp == 24) {
+            for (int32_t x = 0; x < w; ++x, to += 4, from += 3) {
+                to[0] = from[0];
+                to[1] = from[1];
+                to[2] = from[2];
+                to[3] = 0;
+            }
+            continue;
+        }
         for (int32_t x = 0; x < w; ++x, to += 4) {
-            if (bpp == 24) {
-                to[0] = from[3 * x];
-                to[1] = from[3 * x + 1];
-                to[2] = from[3 * x + 2];
-            } else if (from[x] < entries) {
+            if (from[x] < entries) {
                 const uint8_t* entry = dib.colors + 4 * from[x];
                 to[0] = entry[0];
                 to[1] = entry[1];

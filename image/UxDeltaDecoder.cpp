@@ -463,6 +463,18 @@ void UxDeltaDecoder::drawColour(const DeltaCanvas& canvas, const uint8_t* data, 
         const int64_t ty = bottomUp ? y + h - 1 - r : y + r;
         uint8_t* row = canvas.pixels + (canvas.height - 1 - ty) * canvas.stride;
         const int64_t end = std::min<int64_t>(x1, x + (count - rowStart));
+        if (bpp == 4 && canvas.bytesPerPixel == 4) {
+            // The common case, kept branch-light so that it vectorises.
+            const uint8_t* from = data + (rowStart + x0 - x) * 4;
+            uint8_t* to = row + x0 * 4;
+            for (int64_t n = end - x0; n > 0; --n, from += 4, to += 4) {
+                uint32_t v;
+                std::memcpy(&v, from, 4);
+                if (v)
+                    std::memcpy(to, &v, 4);
+            }
+            continue;
+        }
         for (int64_t tx = x0; tx < end; ++tx) {
             const uint8_t* s = data + (rowStart + tx - x) * bpp;
             if (canvas.bytesPerPixel == 1) {

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "image/ImageProbe.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
 #include "image/SurfaceLoad.h"
 #include "image/UxCompressAlgorithm.h"
 #include "image/UxCompressLzssOrg.h"
 #include "image/UxDeltaDecoder.h"
+#include "surface/FCDib.h"
 
 // DLT frames of a 1280 x 720 animation beside a memcpy of the bytes they
 // change, and the host's PNG, JPEG and DLT readers filling a surface beside
@@ -74,7 +76,20 @@ struct Files {
     Bytes keyDlt; // a compressed key frame of the first picture
     Bytes storedDelta, compressedDelta; // the second frame's band over the first
     Bytes png, jpeg;
+    Bytes bmp24, bmp32; // bottom-up, as BMP files usually are
 };
+
+Bytes bmpOf(const Bytes& picture, int bits)
+{
+    const uint32_t stride = kWidth * bits / 8, offset = 14 + 40;
+    Bytes out = { 'B', 'M' };
+    for (uint32_t v : { offset + stride * kHeight, 0u, offset, 40u, uint32_t(kWidth), uint32_t(kHeight),
+             uint32_t(bits) << 16 | 1u, 0u, 0u, 0u, 0u, 0u, 0u })
+        put32(out, v);
+    for (size_t i = 0; i < picture.size(); i += 4)
+        out.insert(out.end(), picture.begin() + i, picture.begin() + i + bits / 8);
+    return out;
+}
 
 // The band of the second picture as top-down rows of 32-bit pixels.
 Bytes bandRows(const Bytes& picture, bool bottomUp)
@@ -158,6 +173,9 @@ const Files& files()
     f->jpeg.assign(buffer, buffer + size);
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
+
+    f->bmp24 = bmpOf(f->first, 24);
+    f->bmp32 = bmpOf(f->first, 32);
 
     cache = std::move(f);
     return *cache;
@@ -277,7 +295,45 @@ void libjpegLoop(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 4);
 }
 
+// The host's BMP road into a surface: the file's bytes into a DIB, the DIB
+// into the surface's rows.
+void bmpIntoSurface(benchmark::State& state, int bits)
+{
+    const Files& f = files();
+    const Bytes& file = bits == 24 ? f.bmp24 : f.bmp32;
+    SurfaceLoad::Picture picture;
+    for (auto _ : state) {
+        FCDib dib;
+        bmpToDib(file.data(), file.size(), dib);
+        benchmark::DoNotOptimize(picture.loadDib(dib));
+    }
+    if (!std::equal(f.first.begin(), f.first.end(), picture.bits()))
+        state.SkipWithError("the picture differs");
+    state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 4);
+}
+
+// The yardstick: the file's bytes read into a buffer, then every row copied
+// into the surface as it stands.
+void bmpReadAndRowCopy(benchmark::State& state, int bits)
+{
+    const Files& f = files();
+    const Bytes& file = bits == 24 ? f.bmp24 : f.bmp32;
+    Bytes buffer(file.size()), surface(size_t(kWidth) * kHeight * 4);
+    const size_t stride = size_t(kWidth) * size_t(bits) / 8;
+    for (auto _ : state) {
+        std::memcpy(buffer.data(), file.data(), file.size());
+        for (int y = 0; y < kHeight; ++y)
+            std::memcpy(&surface[size_t(y) * kWidth * 4], &buffer[54 + size_t(y) * stride], stride);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 4);
+}
+
 const bool registered = [] {
+    benchmark::RegisterBenchmark("SurfaceRead/bmp24/host", bmpIntoSurface, 24);
+    benchmark::RegisterBenchmark("SurfaceRead/bmp24/read-and-row-copy", bmpReadAndRowCopy, 24);
+    benchmark::RegisterBenchmark("SurfaceRead/bmp32/host", bmpIntoSurface, 32);
+    benchmark::RegisterBenchmark("SurfaceRead/bmp32/read-and-row-copy", bmpReadAndRowCopy, 32);
     benchmark::RegisterBenchmark("DeltaFrame/band/stored-delta", deltaFrame, false);
     benchmark::RegisterBenchmark("DeltaFrame/band/compressed-delta", deltaFrame, true);
     benchmark::RegisterBenchmark("DeltaFrame/band/memcpy", memcpyBand);
