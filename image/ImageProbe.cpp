@@ -8,6 +8,7 @@
 #include "foundation/FCFile.h"
 #include "foundation/FCHeap.h"
 #include "image/FCMcg.h"
+#include "image/JpegReader.h"
 #include "image/UxMcgReader.h"
 #include "surface/FCDib.h"
 
@@ -175,10 +176,18 @@ ImageProbe probeImage(FCFile& file, int32_t option)
         }
         return probe;
     }
-    case kImageJpeg:
-        // The JPEG reader tells the size.
-        probe.flags |= ImageProbe::kMustDecode;
+    case kImageJpeg: {
+        // libjpeg reads the header, wherever metadata put it.
+        std::vector<uint8_t> whole;
+        uint32_t w = 0, h = 0;
+        int32_t components = 0;
+        if (!rest(file, whole) || !JpegReader::readHeader(whole.data(), whole.size(), w, h, components))
+            break;
+        probe.width = static_cast<int32_t>(w);
+        probe.height = static_cast<int32_t>(h);
+        probe.bitsPerPixel = 8 * components;
         return probe;
+    }
     case kImagePlainMcg: {
         FCDib dib;
         if (!loadDibFile(file, option, dib) || dib.empty())

@@ -68,7 +68,48 @@ bool decodeRows(jpeg_decompress_struct& decompress, const uint8_t* data, size_t 
     return true;
 }
 
+bool headerOnly(jpeg_decompress_struct& decompress, const uint8_t* data, size_t size)
+{
+    ErrorExit* error = reinterpret_cast<ErrorExit*>(decompress.err);
+    if (setjmp(error->jump))
+        return false;
+    jpeg_mem_src(&decompress, data, static_cast<unsigned long>(size));
+    return jpeg_read_header(&decompress, TRUE) == JPEG_HEADER_OK;
+}
+
+// A decompression object whose errors jump back to the caller's setjmp and
+// whose warnings go nowhere.
+void createQuiet(jpeg_decompress_struct& decompress, ErrorExit& error)
+{
+    decompress.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = onError;
+    error.manager.emit_message = onMessage;
+    jpeg_create_decompress(&decompress);
+}
+
 } // namespace
+
+bool readHeader(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height, int32_t& components)
+{
+    if (size < 4)
+        return false;
+    jpeg_decompress_struct decompress {};
+    ErrorExit error {};
+    createQuiet(decompress, error);
+    bool read = false;
+    try {
+        read = headerOnly(decompress, data, size);
+    } catch (...) {
+        read = false;
+    }
+    if (read) {
+        width = decompress.image_width;
+        height = decompress.image_height;
+        components = decompress.num_components;
+    }
+    jpeg_destroy_decompress(&decompress);
+    return read;
+}
 
 int32_t decode(const uint8_t* data, size_t size, SurfaceLoad::Target& target)
 {
@@ -76,10 +117,7 @@ int32_t decode(const uint8_t* data, size_t size, SurfaceLoad::Target& target)
         return 0;
     jpeg_decompress_struct decompress {};
     ErrorExit error {};
-    decompress.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = onError;
-    error.manager.emit_message = onMessage;
-    jpeg_create_decompress(&decompress);
+    createQuiet(decompress, error);
     jpeg_progress_mgr progress {};
     progress.progress_monitor = onProgress;
     decompress.progress = &progress;

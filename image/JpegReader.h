@@ -13,4 +13,8 @@ namespace JpegReader {
 // justify).
 LUMIVEX_API int32_t decode(const uint8_t* data, size_t size, SurfaceLoad::Target& target);
 
+// The frame header's width, height and component count, read by libjpeg
+// without decoding; false when libjpeg cannot read a header.
+LUMIVEX_API bool readHeader(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height, int32_t& components);
+
 } // namespace JpegReader

@@ -10,6 +10,7 @@
 #include "image/ImageProbe.h"
 #include "image/JpegReader.h"
 #include "image/PngReader.h"
+#include "image/UxDeltaDecoder.h"
 #include "image/UxMcgReader.h"
 #include "surface/FCDib.h"
 
@@ -84,6 +85,30 @@ int32_t loadPng(FCFile& file, uint32_t flags, Target& target)
     return PngReader::decode(data.data(), data.size(), !(flags & kIgnoreMask), target);
 }
 
+// The animation's first picture in a surface of its size, without an alpha
+// plane: the surface gets none from a DLT.
+int32_t loadDlt(FCFile& file, Target& target)
+{
+    UxDeltaDecoder decoder;
+    // The version check only warns: a newer file is decoded all the same.
+    const int64_t start = file.position();
+    decoder.load(file, 0, 0, 0, nullptr);
+    file.seek(FCFile::kFromStart, start);
+    if (!decoder.sizeJustified())
+        return 0;
+    const DltHeader& header = decoder.header();
+    if (!target.create(static_cast<int32_t>(header.width), static_cast<int32_t>(header.height)))
+        return 0;
+    DeltaCanvas canvas;
+    canvas.pixels = target.pixels();
+    canvas.width = static_cast<int32_t>(header.width);
+    canvas.height = static_cast<int32_t>(header.height);
+    canvas.stride = ptrdiff_t(canvas.width) * 4;
+    decoder.decodeFirstPicture(canvas);
+    target.setImageInfo(0);
+    return 1;
+}
+
 } // namespace
 
 bool Picture::create(int32_t width, int32_t height)
@@ -155,19 +180,27 @@ void dibToPixels32(const FCDib& dib, uint8_t* pixels)
     const int32_t w = dib.width();
     const int32_t h = static_cast<int32_t>(std::llabs(int64_t(dib.height())));
     const uint32_t entries = std::min<uint32_t>(dib.tableEntries(), 256);
+    // A negative height stores the rows top-down: display row y is then
+    // the one pixel() counts as row h - 1 - y.
+    const bool topDown = dib.height() < 0;
     for (int32_t y = 0; y < h; ++y) {
-        const uint8_t* from = dib.pixel(0, y);
+        const uint8_t* from = dib.pixel(0, topDown ? h - 1 - y : y);
         uint8_t* to = pixels + (size_t(h - 1 - y) * size_t(w)) * 4;
         if (bpp == 32) {
             std::memcpy(to, from, static_cast<size_t>(w) * 4);
             continue;
         }
+        if (bpp == 24) {
+            for (int32_t x = 0; x < w; ++x, to += 4, from += 3) {
+                to[0] = from[0];
+                to[1] = from[1];
+                to[2] = from[2];
+                to[3] = 0;
+            }
+            continue;
+        }
         for (int32_t x = 0; x < w; ++x, to += 4) {
-            if (bpp == 24) {
-                to[0] = from[3 * x];
-                to[1] = from[3 * x + 1];
-                to[2] = from[3 * x + 2];
-            } else if (from[x] < entries) {
+            if (from[x] < entries) {
                 const uint8_t* entry = dib.colors + 4 * from[x];
                 to[0] = entry[0];
                 to[1] = entry[1];
@@ -198,9 +231,7 @@ int32_t loadStream(FCFile& file, uint32_t flags, int32_t option, Target& target)
         return JpegReader::decode(data.data(), data.size(), target);
     }
     case kImageDlt:
-        // Their readers decode straight into the surface; until a reader
-        // is there, the surface is left as it was.
-        return 0;
+        return loadDlt(file, target);
     case kImageMpeg1:
         return 0;
     default: {

@@ -146,6 +146,7 @@ public:
 protected:
     // Sends the whole table to the section.
     void applyColorTable();
+    int32_t loadDelta(FCFile& file);
 };
 
 // The 8-bit surface of a layer: slot 32 tells the layer that a rectangle

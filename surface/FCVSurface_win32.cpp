@@ -18,6 +18,7 @@
 #include "foundation/FCString.h"
 #include "image/ImageProbe.h"
 #include "image/ImageResource.h"
+#include "image/UxDeltaDecoder.h"
 #include "surface/ClipRects.h"
 #include "surface/FCVSurface24.h"
 #include "surface/PixelBlend.h"
@@ -296,12 +297,41 @@ int32_t FCVSurface::load(const char* fileName, uint32_t flags, int32_t option)
     FCFile file;
     if (file.open(fileName, FCFile::kOpenExisting, FCFile::kRead, FCFile::kShareRead) != 0)
         return 0;
-    // Every format reaches an 8-bit surface as a DIB (a keyed MCG as its
-    // colour alone); an image no reader takes leaves the surface as it was.
+    uint8_t first[32] = {};
+    const uint32_t got = file.read(first, sizeof first);
+    file.seek(FCFile::kFromStart, 0);
+    if (classifyImage(first, got) == kImageDlt)
+        return loadDelta(file);
+    // Every other format reaches an 8-bit surface as a DIB (a keyed MCG as
+    // its colour alone); an image no reader takes leaves the surface as it was.
     FCDib dib;
     if (!loadDibFile(file, option, dib) || dib.empty())
         return 0;
     return loadDib(dib, flags);
+}
+
+// A DLT's first picture drawn into the surface as indices; the animation's
+// last palette, when it has one, becomes the surface's colour table.
+int32_t FCVSurface::loadDelta(FCFile& file)
+{
+    UxDeltaDecoder decoder;
+    decoder.load(file, 0, 0, 0, nullptr);
+    if (!decoder.sizeJustified()
+        || !create(static_cast<int32_t>(decoder.header().width), static_cast<int32_t>(decoder.header().height), 0))
+        return 0;
+    GdiFlush();
+    DeltaCanvas canvas;
+    canvas.pixels = bits;
+    canvas.width = width();
+    canvas.height = height();
+    canvas.stride = stride();
+    canvas.bytesPerPixel = 1;
+    decoder.decodeFirstPicture(canvas);
+    if (const uint8_t* palette = decoder.palette()) {
+        std::memcpy(colorTable(), palette, 1024);
+        applyColorTable();
+    }
+    return 1;
 }
 
 int32_t FCVSurface::drawTo(UxLayerSurface* holder, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,

@@ -55,12 +55,13 @@ bool readPicture(
         file, ignoreMask ? uint32_t(SurfaceLoad::kIgnoreMask) : 0u, static_cast<int32_t>(key), loaded);
     // A picture without its depth in the information word is a placeholder:
     // the red one of a DIB nothing could read, or a keyed MCG without a key.
-    // PNG and JPEG leave the depth 0 and are never placeholders.
-    const bool placeholder = (loaded.imageInfo() & 0xFF) == 0 && kind != kImagePng && kind != kImageJpeg;
+    // PNG, JPEG and DLT leave the depth 0 and are never placeholders.
+    const bool placeholder
+        = (loaded.imageInfo() & 0xFF) == 0 && kind != kImagePng && kind != kImageJpeg && kind != kImageDlt;
     if (!taken || (placeholder && kind != kImageKeyedMcg)) {
-        reason = kind == kImageUnrecognised            ? "not an image lvtool can read (PAM, PNG, BMP or MCG)"
-            : kind == kImageDlt || kind == kImageMpeg1 ? "a kind of image lvtool does not decode yet"
-                                                       : "the image cannot be decoded";
+        reason = kind == kImageUnrecognised ? "not an image lvtool can read (PAM, PNG, BMP or MCG)"
+            : kind == kImageMpeg1           ? "a kind of image lvtool does not decode yet"
+                                            : "the image cannot be decoded";
         return false;
     }
     if (placeholder)

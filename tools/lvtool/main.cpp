@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "tools/lvtool/AnimCommand.h"
+#include "tools/lvtool/DltCommand.h"
 #include "tools/lvtool/ImageCommand.h"
 #include "tools/lvtool/LzssCommand.h"
 #include "tools/lvtool/MidiCommand.h"
@@ -28,6 +29,7 @@ int usage(FILE* out)
         "  help       print this text\n"
         "  image      MCG images: info, decode to PAM, encode, convert to PNG or BMP;\n"
         "             several inputs followed by an existing folder make a batch\n"
+        "  dlt        DLT animations: every frame as a PAM\n"
         "  lzss       encode and decode LZSS streams\n"
         "  text       scramble and unscramble text files\n"
         "  reg        print the register records of a file\n"
@@ -54,6 +56,8 @@ int run(int argc, char** argv)
     }
     if (std::strcmp(command, "image") == 0)
         return runImageCommand(argc - 2, argv + 2);
+    if (std::strcmp(command, "dlt") == 0)
+        return runDltCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "lzss") == 0)
         return runLzssCommand(argc - 2, argv + 2);
     if (std::strcmp(command, "text") == 0)
