@@ -30,8 +30,9 @@ void wipeParts(int32_t effect, const FCRect& area, int32_t step, std::vector<FCR
     if (effect < 10 || effect > 23 || step < 1 || step > 8)
         return;
     const int64_t L = area.left, T = area.top, R = area.right, B = area.bottom;
+    const FCRect whole = normalised(L, T, R, B);
     if (step == 8) {
-        parts.push_back(normalised(L, T, R, B));
+        parts.push_back(whole);
         return;
     }
     const int64_t extra = (effect == 20 || effect == 23) ? 2 : 0;
@@ -39,7 +40,16 @@ void wipeParts(int32_t effect, const FCRect& area, int32_t step, std::vector<FCR
     const int64_t h = step * eighth(B - T, extra); // k * sy
     const int64_t x0 = L + (R - L - w) / 2;
     const int64_t y0 = T + (B - T - h) / 2;
-    auto add = [&parts](int64_t l, int64_t t, int64_t r, int64_t b) { parts.push_back(normalised(l, t, r, b)); };
+    // With the extra 2 of 20 and 23, or eighths rounded up to 1 in a small
+    // area, seven steps can reach past the area; what lies outside it is not
+    // part of the transition (it may hold composed changes not yet shown), so
+    // parts are held to the area.
+    auto add = [&parts, &whole](int64_t l, int64_t t, int64_t r, int64_t b) {
+        const FCRect part = normalised(l, t, r, b);
+        parts.push_back(
+            FCRect(std::clamp(part.left, whole.left, whole.right), std::clamp(part.top, whole.top, whole.bottom),
+                std::clamp(part.right, whole.left, whole.right), std::clamp(part.bottom, whole.top, whole.bottom)));
+    };
     switch (effect) {
     case 10:
         add(L, T, L + w, T + h);

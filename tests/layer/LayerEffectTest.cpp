@@ -166,8 +166,9 @@ TEST(LayerEffect, AnEffectStepsThroughItsFramesAndEndsPlain)
         // Each update covers where the frame draws and where the previous one drew.
         for (size_t i = 0; i < target.updates.size(); ++i) {
             EXPECT_TRUE(contains(target.updates[i], target.extents[i])) << effect << " frame " << i;
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_TRUE(contains(target.updates[i], target.extents[i - 1])) << effect << " frame " << i;
+            }
         }
     }
     // The full turn comes down to its final angle, growing from half size.

@@ -30,6 +30,9 @@ TEST(TransitionGeometry, WipePartsOfAnEvenArea)
     EXPECT_EQ(parts(23, area, 1),
         Parts({ FCRect(0, 0, 80, 3), FCRect(0, 0, 6, 40), FCRect(0, 37, 80, 40), FCRect(74, 0, 80, 40) }));
     EXPECT_EQ(parts(17, area, 8), Parts({ area }));
+    // Seven steps of 12 x 7 outgrow the area: the part is held to it.
+    EXPECT_EQ(parts(20, area, 7), Parts({ area }));
+    EXPECT_EQ(parts(20, area, 6), Parts({ FCRect(4, 0, 76, 40) }));
 }
 
 // 25 x 21 with negative corners: eighths of 3 and 2, truncated.
@@ -42,14 +45,16 @@ TEST(TransitionGeometry, WipePartsOfAnOddArea)
     EXPECT_EQ(parts(15, area, 2), Parts({ FCRect(2, -9, 8, 12) }));
 }
 
-// Below 8 pixels an eighth of 0 becomes 1 (2 for 20); centring truncates toward zero.
+// Below 8 pixels an eighth of 0 becomes 1 (2 for 20); centring truncates
+// toward zero; parts reaching past the area are held to it.
 TEST(TransitionGeometry, WipePartsOfATinyOffsetArea)
 {
     const FCRect area(100, 50, 107, 53);
     EXPECT_EQ(parts(11, area, 7), Parts({ FCRect(100, 50, 107, 53) }));
     EXPECT_EQ(parts(15, area, 5), Parts({ FCRect(102, 50, 107, 53) }));
-    EXPECT_EQ(parts(20, area, 3), Parts({ FCRect(100, 49, 106, 55) }));
-    EXPECT_EQ(parts(18, area, 5), Parts({ FCRect(100, 49, 107, 54) }));
+    EXPECT_EQ(parts(20, area, 3), Parts({ FCRect(100, 50, 106, 53) }));
+    EXPECT_EQ(parts(18, area, 5), Parts({ FCRect(100, 50, 107, 53) }));
+    EXPECT_EQ(parts(10, area, 7), Parts({ area }));
     EXPECT_EQ(parts(21, area, 1), Parts({ FCRect(100, 50, 107, 50), FCRect(100, 53, 107, 53) }));
 }
 
