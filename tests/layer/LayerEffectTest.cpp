@@ -73,6 +73,19 @@ TEST(LayerEffect, HalfTurnMirrorsBothWays)
                 EXPECT_EQ(drawn.at(x, y)[c], src.at(4 - x, 2 - y)[c]) << x << "," << y;
 }
 
+// Positive angles turn clockwise: after a quarter turn the top row stands
+// on the right, read downwards.
+TEST(LayerEffect, AQuarterTurnIsClockwise)
+{
+    Image src(3, 3, 8), drawn(3, 3, 9);
+    const FCRect whole(0, 0, 3, 3);
+    draw(drawn, whole, src, false, whole, whole, LayerTransform { 60, 90.0, 100, 16, 100 });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::vector<uint8_t>(drawn.at(2, i), drawn.at(2, i) + 4),
+            std::vector<uint8_t>(src.at(i, 0), src.at(i, 0) + 4))
+            << i;
+}
+
 // Every pixel written lies in the transformed extent and the clip; a turned
 // or scaled layer still draws something.
 TEST(LayerEffect, WritesStayInsideTheExtentAndTheClip)
