@@ -118,6 +118,26 @@ TEST(LayerEffect, WritesStayInsideTheExtentAndTheClip)
     }
 }
 
+// Hostile rectangles and transforms: reads stay inside the image and writes
+// inside the destination (the sanitizers watch both).
+TEST(LayerEffect, HostileGeometryStaysInBounds)
+{
+    Image src(7, 5, 10);
+    const FCRect clip(0, 0, 16, 12);
+    const FCRect rects[] = { FCRect(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX), FCRect(5, 5, 2, 1),
+        FCRect(-3, -2, 9, 8), FCRect(0, 0, 0, 0), FCRect(INT32_MAX - 2, 0, INT32_MAX, 3), FCRect(3, 4, 100000, 5) };
+    const LayerTransform transforms[] = { { 60, 0.0, 100, 16, 100 }, { 61, 1e300, 100, 16, 100 },
+        { 61, 45.0, 1, 16, 100 }, { 26, 0.0, INT32_MAX, 16, 100 }, { 27, -33.0, 0, 16, 100 }, { 28, 0.0, 100, 99, -5 },
+        { 36, 0.0, 100, -3, 50 } };
+    for (const FCRect& display : rects)
+        for (const FCRect& source : rects)
+            for (const LayerTransform& t : transforms) {
+                Image dst(16, 12, 11);
+                draw(dst, clip, src, true, display, source, t);
+                transformedExtent(display, t);
+            }
+}
+
 // The reveals show the entering side first, softly.
 TEST(LayerEffect, ARevealShowsItsSideFirst)
 {
