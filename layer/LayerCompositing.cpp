@@ -183,6 +183,18 @@ Placement placeNewLayer(
     return placement;
 }
 
+std::vector<int32_t> fadeLevels(int32_t from, int32_t to, int32_t step)
+{
+    std::vector<int32_t> levels;
+    if (from < 0 || from > kMaxLevel || to < 0 || to > kMaxLevel || step < 1)
+        return levels;
+    const int32_t direction = from < to ? 1 : -1;
+    for (int32_t level = from; level != to && (level - to) * direction < 0; level += direction * step)
+        levels.push_back(level);
+    levels.push_back(to);
+    return levels;
+}
+
 void blendKeyed(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride, const uint8_t* alpha,
     ptrdiff_t alphaStride, int32_t w, int32_t h, int32_t level, uint32_t key)
 {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "foundation/FCGeometry.h"
 #include "foundation/FCXList.h"
@@ -95,6 +96,10 @@ struct Placement {
 // and a display width or height below 1 keeping the previous one.
 LUMIVEX_API Placement placeNewLayer(
     const NewLayer& layer, int32_t viewportWidth, int32_t viewportHeight, const FCRect& previousDisplay);
+
+// The levels a fade sets, in order: from `from` towards `to` by `step`,
+// always ending on `to`. Empty for levels outside 0..16 or a step below 1.
+LUMIVEX_API std::vector<int32_t> fadeLevels(int32_t from, int32_t to, int32_t step);
 
 // Blends a 24-bit rectangle at a level, leaving pixels whose colour is the
 // key (0x00BBGGRR) untouched; alpha (null: none) weighs the others. Rows run

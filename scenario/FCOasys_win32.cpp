@@ -10,6 +10,7 @@
 
 #include "foundation/Diagnostic.h"
 #include "foundation/UxMessageBox.h"
+#include "layer/FCLayerViewport.h"
 #include "movie/FCAviView.h"
 #include "movie/UxWmvWindow.h"
 #include "scenario/FCOasys.h"
@@ -1017,6 +1018,8 @@ void FCOasys::createRequestedWindow(FCWindowRequest* request)
         g_factories[FCAviView::kKind] = makeAviView;
     if (request->kind == UxWmvWindow::kKind && !g_factories[UxWmvWindow::kKind].load())
         g_factories[UxWmvWindow::kKind] = makeMoviePlayer;
+    if (request->kind == FCLayerViewport::kKind && !g_factories[FCLayerViewport::kKind].load())
+        g_factories[FCLayerViewport::kKind] = FCLayerViewport::make;
     FCWindowFactory factory
         = request->kind >= 0 && request->kind < kFactoryKinds ? g_factories[request->kind].load() : nullptr;
     if (!factory)

@@ -180,3 +180,13 @@ TEST(LayerKeyedBlend, KeyedPixelsStayAndTheOthersBlendLikeTheKernel)
         EXPECT_EQ(std::vector<uint8_t>(dst, dst + 16), std::vector<uint8_t>(expected, expected + 16));
     }
 }
+
+TEST(LayerFade, LevelsStepTowardTheTargetAndEndOnIt)
+{
+    EXPECT_EQ(fadeLevels(16, 0, 3), (std::vector<int32_t> { 16, 13, 10, 7, 4, 1, 0 }));
+    EXPECT_EQ(fadeLevels(2, 16, 7), (std::vector<int32_t> { 2, 9, 16 }));
+    EXPECT_EQ(fadeLevels(5, 5, 1), (std::vector<int32_t> { 5 }));
+    EXPECT_TRUE(fadeLevels(17, 0, 1).empty());
+    EXPECT_TRUE(fadeLevels(0, -1, 1).empty());
+    EXPECT_TRUE(fadeLevels(0, 16, 0).empty());
+}
