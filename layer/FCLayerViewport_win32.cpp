@@ -35,6 +35,16 @@ int comparePriority(const FCLayerSurface* a, const FCLayerSurface* b)
     return a->priority < b->priority ? -1 : a->priority > b->priority ? 1 : 0;
 }
 
+Plane planeOf(const FCVSurface24& surface)
+{
+    return Plane { surface.topRow(), -static_cast<ptrdiff_t>(surface.stride()), surface.width(), surface.height() };
+}
+
+Plane planeOf(const FCVSurface& surface)
+{
+    return Plane { surface.topRow(), -static_cast<ptrdiff_t>(surface.stride()), surface.width(), surface.height() };
+}
+
 bool validLevel(int32_t level)
 {
     return level >= 0 && level <= kMaxLevel;
@@ -702,26 +712,22 @@ void FCLayerViewport::drawLayer(FCLayerSurface& slot, const FCRect& clip, int32_
                     *slot.transform);
             }
         } else if (image && image->bits) {
-            DrawPiece pieces[4];
-            const int32_t count = layerPieces(clip, slot.display, slot.source, image->width(), image->height(),
-                slot.tileWidth, slot.tileHeight, slot.scroll.flags & (kWrapHorizontal | kWrapVertical), pieces);
-            for (int32_t i = 0; i < count; ++i) {
-                const DrawPiece& piece = pieces[i];
-                const int32_t x = piece.target.left, y = piece.target.top;
-                const int32_t w = piece.target.width(), h = piece.target.height();
-                if (mask) {
-                    image->blendMask(backSurface, mask, x, y, piece.sourceX, piece.sourceY, w, h, slot.level);
-                } else if (slot.colourKey != kNoColourKey) {
-                    const bool withAlpha = image->hasAlpha();
-                    blendKeyed(backSurface.pixelAt(x, y), -static_cast<ptrdiff_t>(backSurface.stride()),
-                        image->pixelAt(piece.sourceX, piece.sourceY), -static_cast<ptrdiff_t>(image->stride()),
-                        withAlpha ? image->alpha->pixel(piece.sourceX, piece.sourceY) : nullptr,
-                        withAlpha ? -static_cast<ptrdiff_t>(image->alpha->stride()) : 0, w, h, slot.level,
-                        static_cast<uint32_t>(slot.colourKey));
-                } else {
-                    image->blendLevel(backSurface, x, y, piece.sourceX, piece.sourceY, w, h, slot.level);
-                }
-            }
+            GdiFlush();
+            const bool withAlpha = image->hasAlpha();
+            LayerDraw draw {};
+            draw.image = planeOf(*image);
+            if (withAlpha)
+                draw.alpha = planeOf(*image->alpha);
+            if (mask && mask->bits)
+                draw.mask = planeOf(*mask);
+            draw.display = slot.display;
+            draw.source = slot.source;
+            draw.tileWidth = slot.tileWidth;
+            draw.tileHeight = slot.tileHeight;
+            draw.wrapFlags = slot.scroll.flags & (kWrapHorizontal | kWrapVertical);
+            draw.level = slot.level;
+            draw.colourKey = slot.colourKey;
+            LayerCompositing::drawLayer(planeOf(backSurface), clip, draw);
         } else if (slot.image.kind == UxLayerSurface::kEight) {
             DrawPiece pieces[4];
             const int32_t count = layerPieces(clip, slot.display, slot.source, slot.image.width(), slot.image.height(),

@@ -224,4 +224,39 @@ void blendKeyed(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t
     }
 }
 
+void drawLayer(const Plane& destination, const FCRect& clip, const LayerDraw& layer)
+{
+    if (!destination.top || !layer.image.top)
+        return;
+    const FCRect area = intersection(clip, FCRect(0, 0, destination.width, destination.height));
+    DrawPiece pieces[4];
+    const int32_t count = layerPieces(area, layer.display, layer.source, layer.image.width, layer.image.height,
+        layer.tileWidth, layer.tileHeight, layer.wrapFlags, pieces);
+    for (int32_t i = 0; i < count; ++i) {
+        FCRect target = pieces[i].target;
+        if (layer.mask.top) {
+            // The mask may be smaller than the picture: nothing shows beyond it.
+            target = intersection(target, FCRect(0, 0, layer.mask.width, layer.mask.height));
+            if (isEmpty(target))
+                continue;
+        }
+        const int32_t x = target.left, y = target.top, w = target.width(), h = target.height();
+        const int32_t sx = pieces[i].sourceX + (x - pieces[i].target.left);
+        const int32_t sy = pieces[i].sourceY + (y - pieces[i].target.top);
+        uint8_t* dst = destination.at(x, y, 4);
+        const uint8_t* src = layer.image.at(sx, sy, 4);
+        const uint8_t* alpha = layer.alpha.top ? layer.alpha.at(sx, sy, 1) : nullptr;
+        if (layer.mask.top) {
+            PixelBlend::blendMask(dst, destination.stride, src, layer.image.stride, alpha, layer.alpha.stride,
+                layer.mask.at(x, y, 1), layer.mask.stride, w, h, layer.level);
+        } else if (layer.colourKey != kNoColourKey) {
+            blendKeyed(dst, destination.stride, src, layer.image.stride, alpha, layer.alpha.stride, w, h, layer.level,
+                static_cast<uint32_t>(layer.colourKey));
+        } else {
+            PixelBlend::blendMask(dst, destination.stride, src, layer.image.stride, alpha, layer.alpha.stride, nullptr,
+                0, w, h, layer.level);
+        }
+    }
+}
+
 } // namespace LayerCompositing

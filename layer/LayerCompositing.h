@@ -107,4 +107,31 @@ LUMIVEX_API std::vector<int32_t> fadeLevels(int32_t from, int32_t to, int32_t st
 LUMIVEX_API void blendKeyed(uint8_t* dst, ptrdiff_t dstStride, const uint8_t* src, ptrdiff_t srcStride,
     const uint8_t* alpha, ptrdiff_t alphaStride, int32_t w, int32_t h, int32_t level, uint32_t key);
 
+// A picture as the drawing reads or writes it: the top row's first byte and
+// the step to the row below (negative for bottom-up surfaces).
+struct Plane {
+    uint8_t* top;
+    ptrdiff_t stride;
+    int32_t width;
+    int32_t height;
+    uint8_t* at(int32_t x, int32_t y, int32_t bytes) const { return top + y * stride + x * bytes; }
+};
+// How one layer is drawn: its image (alpha and mask planes may have a null
+// top), where it shows, and how.
+struct LayerDraw {
+    Plane image;
+    Plane alpha;
+    Plane mask; // read at the destination's coordinates
+    FCRect display;
+    FCRect source;
+    int32_t tileWidth, tileHeight;
+    uint32_t wrapFlags;
+    int32_t level;
+    int32_t colourKey;
+};
+// Draws the layer into the destination inside `clip` (clipped to the
+// destination too): keyed pixels skipped, the rest through the blend
+// kernels at the level, with the mask when there is one.
+LUMIVEX_API void drawLayer(const Plane& destination, const FCRect& clip, const LayerDraw& layer);
+
 } // namespace LayerCompositing

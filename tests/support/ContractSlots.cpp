@@ -5,6 +5,7 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "image/FCMcg.h"
+#include "layer/FCLayerViewport.h"
 #include "scenario/FCOasys.h"
 #include "sound/FCCd.h"
 #include "sound/FCMidi.h"
