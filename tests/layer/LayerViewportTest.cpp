@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <random>
-#include <thread>
 
 #include "layer/FCLayerViewport.h"
 #include "support/GameFolder.h"
@@ -22,6 +22,35 @@ namespace {
 
 constexpr int32_t kWidth = 160, kHeight = 120;
 
+// A thread running a function (this runtime has no std::thread).
+class Thread {
+public:
+    explicit Thread(std::function<void()> body)
+        : function(std::move(body))
+        , handle(CreateThread(nullptr, 0, run, this, 0, nullptr))
+    {
+    }
+    ~Thread() { join(); }
+    bool joinable() const { return handle != nullptr; }
+    void join()
+    {
+        if (!handle)
+            return;
+        WaitForSingleObject(handle, INFINITE);
+        CloseHandle(handle);
+        handle = nullptr;
+    }
+
+private:
+    static DWORD WINAPI run(void* self)
+    {
+        static_cast<Thread*>(self)->function();
+        return 0;
+    }
+    std::function<void()> function;
+    HANDLE handle;
+};
+
 LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcW(window, message, wParam, lParam);
@@ -31,7 +60,7 @@ class ViewportWindow {
 public:
     ViewportWindow()
     {
-        thread = std::thread([this] { run(); });
+        thread = std::make_unique<Thread>([this] { run(); });
         while (!ready.load())
             Sleep(1);
     }
@@ -40,11 +69,11 @@ public:
     // Closes the windows from their own thread and ends it.
     void close()
     {
-        if (!thread.joinable())
+        if (!thread || !thread->joinable())
             return;
         SendMessageW(parent, WM_CLOSE, 0, 0);
         PostThreadMessageW(threadId, WM_QUIT, 0, 0);
-        thread.join();
+        thread->join();
         delete viewport;
         viewport = nullptr;
     }
@@ -99,8 +128,8 @@ private:
         }
     }
 
-    std::thread thread;
-    DWORD threadId = 0;
+    std::unique_ptr<Thread> thread;
+    std::atomic<DWORD> threadId { 0 };
     std::atomic<bool> ready { false };
     std::function<void()>* job = nullptr;
 };
@@ -384,6 +413,7 @@ TEST(LayerViewport, EveryEffectEndsOnTheWholeNewPicture)
     FCVSurface24 background = patternBackground();
     viewport.setBackground(&background, 3, 3);
     FCLayerSurface* layer = makeLayer(viewport, 8, 70, 50, 30, 20, 16, -1, 9);
+    viewport.updateLayer(-1, 1);
     for (int32_t effect : { 0, 9, 10, 20, 23, 26, 31, 36, 38, 45, 49, 50, 52, 60 }) {
         viewport.hideLayer(8, 1);
         viewport.showLayer(8, effect, 16);
@@ -401,7 +431,7 @@ TEST(LayerViewport, StormOfOperationsWhileTheWindowIsRepaintedResizedAndClosed)
     FCLayerViewport& viewport = *window.viewport;
     std::atomic<bool> done { false };
     std::atomic<int32_t> progress { 0 };
-    std::thread scenario([&] {
+    Thread scenario([&] {
         std::mt19937 random(20261211);
         auto pick = [&](int32_t low, int32_t high) {
             return static_cast<int32_t>(random() % static_cast<uint32_t>(high - low + 1)) + low;
@@ -483,11 +513,8 @@ TEST(LayerViewport, ScenarioModuleGetsAViewportThroughAWindowRequest)
     wchar_t className[32] {};
     GetClassNameW(picture, className, 32);
     EXPECT_STREQ(className, L"FCViewport24");
-    FCVSurface24 shot(160, 120);
-    ASSERT_EQ(shot.capture(picture, 1), 1);
-    // The layer was centred by its tile size: (160 - 80) / 2, (120 - 60) / 2.
-    EXPECT_EQ(shot.pixel(40, 30), 0x000000FFu);
-    EXPECT_EQ(shot.pixel(119, 89), 0x000000FFu);
-    EXPECT_EQ(shot.pixel(39, 30), 0x0000FF00u);
-    EXPECT_EQ(shot.pixel(120, 89), 0x0000FF00u);
+    // The module captured its window once the fade had ended: the layer was
+    // centred by its tile size, (160 - 80) / 2 and (120 - 60) / 2, red over
+    // the green background.
+    EXPECT_NE(game.describe().find("pixels 255 255 65280 65280\n"), std::string::npos) << game.describe();
 }
