@@ -514,7 +514,7 @@ void FCLayerViewport::presentLayer(int32_t number, int32_t effect)
     } else if (slide || (effect >= 26 && effect <= 29) || (effect >= 60 && effect <= 63)) {
         LayerEffectAdapter target(*this, *slot);
         const bool turning = effect >= 60;
-        runLayerEffect(target, slide ? 26 : effect, transitionSpeed, turning ? 10 : 0, 0, turning ? 50 : 0);
+        runLayerEffect(target, effect, transitionSpeed, turning ? 10 : 0, 0, turning ? 50 : 0);
         slot->transform = nullptr;
     } else {
         transition(areaLocked(*slot, 0), effect);

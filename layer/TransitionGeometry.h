@@ -9,8 +9,8 @@
 // The geometry of the stepped transitions: which parts of the new picture a
 // wipe shows at each step, and how a sliding layer's rectangles move.
 
-// Wipes 10..23: the normalised parts redrawn at step 1..7; step 8 gives the
-// whole area. Other effects give no parts.
+// Wipes 10..23: the normalised parts redrawn at step 1..7, held to the area;
+// step 8 gives the whole area. Other effects give no parts.
 LUMIVEX_API void wipeParts(int32_t effect, const FCRect& area, int32_t step, std::vector<FCRect>& parts);
 
 // Slide-ins 30..37 at step 1..8: the display and source rectangles the layer
