@@ -11,6 +11,7 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/UxMessageBox.h"
 #include "layer/FCAnimatedControl.h"
+#include "layer/FCLayerViewport.h"
 #include "movie/FCAviView.h"
 #include "movie/UxWmvWindow.h"
 #include "scenario/FCOasys.h"
@@ -1035,6 +1036,8 @@ void FCOasys::createRequestedWindow(FCWindowRequest* request)
         g_factories[UxWmvWindow::kKind] = makeMoviePlayer;
     if (request->kind == FCAnimatedControl::kKind && !g_factories[FCAnimatedControl::kKind].load())
         g_factories[FCAnimatedControl::kKind] = makeAnimatedControl;
+    if (request->kind == FCLayerViewport::kKind && !g_factories[FCLayerViewport::kKind].load())
+        g_factories[FCLayerViewport::kKind] = FCLayerViewport::make;
     FCWindowFactory factory
         = request->kind >= 0 && request->kind < kFactoryKinds ? g_factories[request->kind].load() : nullptr;
     if (!factory)

@@ -10,7 +10,7 @@ LUMIVEX_SCENARIO_ENTRY(opening)
     // The title stays on screen until the player clicks or presses a key
     // (at most five seconds, so an unattended run still ends).
     scenario->manager->waitInput(50, 1, 0);
-    scenario->nextEntry = "ending";
+    scenario->nextEntry = "picture";
 }
 
 LUMIVEX_SCENARIO_ENTRY(ending)

@@ -6,6 +6,7 @@
 #include "foundation/FCFile.h"
 #include "image/FCMcg.h"
 #include "layer/FCAnimatedControl.h"
+#include "layer/FCLayerViewport.h"
 #include "scenario/FCOasys.h"
 #include "sound/FCCd.h"
 #include "sound/FCMidi.h"
