@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <string>
 
 #include "foundation/FCSync.h"
 #include "foundation/LumivexApi.h"
@@ -111,6 +112,10 @@ public:
     int32_t position;
 
 private:
+    // play's work under the lock: the text of the box to show, if any.
+    std::string load(int32_t index, const char* source, uint32_t flags, uint32_t count, int32_t type,
+        int32_t bufferTenths, int32_t decoderArgument, const ChannelOptions* options, int32_t scrambleSkip,
+        uint32_t scrambleWords, uint32_t scrambleKey, int32_t startOffset, int32_t loopStart, int32_t userValue);
     bool decodeOne(SoundBlock* block);
     bool loopRestart(SoundBlock* block);
     void applyEffects(SoundBlock* block);

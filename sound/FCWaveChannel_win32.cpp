@@ -169,6 +169,17 @@ void FCWaveChannel::play(int32_t newIndex, const char* source, uint32_t newFlags
     int32_t tenths, int32_t decoderArgument, const ChannelOptions* options, int32_t scrambleSkip,
     uint32_t scrambleWords, uint32_t scrambleKey, int32_t startOffset, int32_t newLoopStart, int32_t newUserValue)
 {
+    // The box is shown once the lock is free: the mixer takes this lock.
+    std::string problem = load(newIndex, source, newFlags, newCount, type, tenths, decoderArgument, options,
+        scrambleSkip, scrambleWords, scrambleKey, startOffset, newLoopStart, newUserValue);
+    if (!problem.empty())
+        UxMessageBox::show(nullptr, problem.c_str(), "FCString class", kBoxStyle);
+}
+
+std::string FCWaveChannel::load(int32_t newIndex, const char* source, uint32_t newFlags, uint32_t newCount,
+    int32_t type, int32_t tenths, int32_t decoderArgument, const ChannelOptions* options, int32_t scrambleSkip,
+    uint32_t scrambleWords, uint32_t scrambleKey, int32_t startOffset, int32_t newLoopStart, int32_t newUserValue)
+{
     FCLock hold(&lock);
     idleEvent.set();
     count = newCount;
@@ -217,8 +228,7 @@ void FCWaveChannel::play(int32_t newIndex, const char* source, uint32_t newFlags
         std::string text = kFileText;
         text += source ? source : "";
         text += kind == FCWaveDecoder::kUnreadable ? kMissingText : kUnknownText;
-        UxMessageBox::show(nullptr, text.c_str(), "FCString class", kBoxStyle);
-        return;
+        return text;
     }
     decoder = createWaveDecoder(kind);
     if (decoder) {
@@ -250,6 +260,7 @@ void FCWaveChannel::play(int32_t newIndex, const char* source, uint32_t newFlags
         skipBytes(startOffset);
     if (!(flags & (kInterval | kPreload)))
         decodeAhead(UINT_MAX);
+    return {};
 }
 
 int32_t FCWaveChannel::activate()

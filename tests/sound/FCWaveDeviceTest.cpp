@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -629,4 +630,32 @@ TEST(WaveDevice, ClosingWhileSixtyFourChannelsPlayLosesNoNotice)
         EXPECT_EQ(notices[size_t(c)]->byRequestCount, starts[size_t(c)]) << "channel " << c;
         EXPECT_EQ(notices[size_t(c)]->endedCount, 0) << "channel " << c;
     }
+}
+
+// With the ALSA default pointing at no card (the suite runs this test once
+// more with such a HOME), Wine has no device to give: one box says so and
+// the game runs on silent.
+TEST(WaveDeviceWithoutAlsa, TheGameRunsSilentAfterOneBox)
+{
+    if (!std::getenv("LUMIVEX_NO_SOUND_DEVICE"))
+        GTEST_SKIP() << "runs where ALSA has no device (LUMIVEX_NO_SOUND_DEVICE)";
+    MessageBoxRecorder boxes(IDCANCEL);
+    {
+        FCWaveDevice device(910, 943, 944);
+        EXPECT_EQ(device.handle, nullptr);
+        std::string ramp = writeRamp("ramp.wav", kFramesPerBlock);
+        device.play(0, ramp.c_str(), 0, 0, -1, 20, nullptr, 0, 0, 0, 0, 0, 0);
+        device.start(0, false);
+        device.stop(-1);
+        EXPECT_EQ(device.active.count, 0);
+    }
+    std::vector<MessageBoxRecorder::Recorded> shown;
+    for (const auto& r : boxes.requests()) {
+        if (r.dialogTemplate == 0)
+            shown.push_back(r);
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].caption == "FCWaveDevice::getDeviceCpas()" || shown[0].caption == "FCWaveDevice - open")
+        << shown[0].caption;
+    EXPECT_EQ(shown[0].style, 0x12000u);
 }
