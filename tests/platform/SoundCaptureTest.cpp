@@ -9,44 +9,13 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// LUMIVEX_SOUND_CAPTURE names (as a Unix path) the file into which ALSA's
-// file plugin writes everything played; Wine shows the Unix root as Z:.
-std::wstring captureFile()
-{
-    const char* unixPath = std::getenv("LUMIVEX_SOUND_CAPTURE");
-    if (!unixPath)
-        return {};
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
-}
-
-std::vector<int16_t> readSamples(const std::wstring& path)
-{
-    std::vector<int16_t> samples;
-    HANDLE file = CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return samples;
-    DWORD size = GetFileSize(file, nullptr);
-    samples.resize(size / 2);
-    DWORD got = 0;
-    ReadFile(file, samples.data(), static_cast<DWORD>(samples.size() * 2), &got, nullptr);
-    samples.resize(got / 2);
-    CloseHandle(file);
-    return samples;
-}
-
-} // namespace
+#include "support/SoundCapture_win32.h"
 
 // What the host plays through waveOut is captured bit for bit: 16-bit stereo
 // frames whose samples encode their own index come out unchanged.
 TEST(SoundCapture, WaveOutReachesCaptureFileExactly)
 {
-    std::wstring capture = captureFile();
+    std::wstring capture = soundCaptureFile();
     if (capture.empty())
         GTEST_SKIP() << "LUMIVEX_SOUND_CAPTURE is not set";
     DeleteFileW(capture.c_str());
@@ -81,7 +50,7 @@ TEST(SoundCapture, WaveOutReachesCaptureFileExactly)
     waveOutClose(device);
     CloseHandle(done);
 
-    std::vector<int16_t> captured = readSamples(capture);
+    std::vector<int16_t> captured = readCapturedSamples(capture);
     size_t start = 0;
     while (start + 1 < captured.size() && !(captured[start] == 1 && captured[start + 1] == -1))
         ++start;

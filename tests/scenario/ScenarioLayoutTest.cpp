@@ -29,27 +29,27 @@ LUMIVEX_MEMBER_AT(FCScenario, gameSignature, 8);
 LUMIVEX_MEMBER_AT(FCScenario, registers, 24);
 LUMIVEX_MEMBER_AT(FCScenario, stringRegisters, 36);
 LUMIVEX_MEMBER_AT(FCScenario, waveDevice, 48);
-LUMIVEX_MEMBER_AT(FCScenario, midi, 64);
-LUMIVEX_MEMBER_AT(FCScenario, cd, 1900);
-LUMIVEX_MEMBER_AT(FCScenario, systemEudcFont, 1964);
-LUMIVEX_MEMBER_AT(FCScenario, gameEudcFont, 1976);
-LUMIVEX_MEMBER_AT(FCScenario, random, 1988);
-LUMIVEX_MEMBER_AT(FCScenario, objectLock, 2140);
-LUMIVEX_MEMBER_AT(FCScenario, objects, 2172);
-LUMIVEX_MEMBER_AT(FCScenario, systemRegisters, 2184);
-LUMIVEX_MEMBER_AT(FCScenario, workArea, 2196);
-LUMIVEX_MEMBER_AT(FCScenario, words, 2452);
-LUMIVEX_MEMBER_AT(FCScenario, modules, 2460);
-LUMIVEX_MEMBER_AT(FCScenario, eudcFlag, 2472);
-LUMIVEX_MEMBER_AT(FCScenario, names, 2476);
-LUMIVEX_MEMBER_AT(FCScenario, nextEntry, 2500);
-LUMIVEX_MEMBER_AT(FCScenario, nextModule, 2512);
-LUMIVEX_MEMBER_AT(FCScenario, residentModule, 2524);
-LUMIVEX_MEMBER_AT(FCScenario, saveFolder, 2528);
-LUMIVEX_MEMBER_AT(FCScenario, secondLock, 2540);
-LUMIVEX_MEMBER_AT(FCScenario, orderedMap, 2572);
-LUMIVEX_MEMBER_AT(FCScenario, limits, 2580);
-LUMIVEX_MEMBER_AT(FCScenario, lastWord, 2588);
+LUMIVEX_MEMBER_AT(FCScenario, midi, 18220);
+LUMIVEX_MEMBER_AT(FCScenario, cd, 20056);
+LUMIVEX_MEMBER_AT(FCScenario, systemEudcFont, 20120);
+LUMIVEX_MEMBER_AT(FCScenario, gameEudcFont, 20132);
+LUMIVEX_MEMBER_AT(FCScenario, random, 20144);
+LUMIVEX_MEMBER_AT(FCScenario, objectLock, 20296);
+LUMIVEX_MEMBER_AT(FCScenario, objects, 20328);
+LUMIVEX_MEMBER_AT(FCScenario, systemRegisters, 20340);
+LUMIVEX_MEMBER_AT(FCScenario, workArea, 20352);
+LUMIVEX_MEMBER_AT(FCScenario, words, 20608);
+LUMIVEX_MEMBER_AT(FCScenario, modules, 20616);
+LUMIVEX_MEMBER_AT(FCScenario, eudcFlag, 20628);
+LUMIVEX_MEMBER_AT(FCScenario, names, 20632);
+LUMIVEX_MEMBER_AT(FCScenario, nextEntry, 20656);
+LUMIVEX_MEMBER_AT(FCScenario, nextModule, 20668);
+LUMIVEX_MEMBER_AT(FCScenario, residentModule, 20680);
+LUMIVEX_MEMBER_AT(FCScenario, saveFolder, 20684);
+LUMIVEX_MEMBER_AT(FCScenario, secondLock, 20696);
+LUMIVEX_MEMBER_AT(FCScenario, orderedMap, 20728);
+LUMIVEX_MEMBER_AT(FCScenario, limits, 20736);
+LUMIVEX_MEMBER_AT(FCScenario, lastWord, 20744);
 static_assert(ascending({ offsetof(Scenario, manager), offsetof(Scenario, gameSignature), offsetof(Scenario, registers),
     offsetof(Scenario, stringRegisters), offsetof(Scenario, waveDevice), offsetof(Scenario, midi),
     offsetof(Scenario, cd), offsetof(Scenario, systemEudcFont), offsetof(Scenario, gameEudcFont),
@@ -63,7 +63,7 @@ static_assert(ascending({ offsetof(Scenario, manager), offsetof(Scenario, gameSi
 static_assert(offsetof(FCScenario, words) == offsetof(FCScenario, workArea) + 256);
 // The last word ends the object (but for padding to the object's alignment).
 static_assert(sizeof(FCScenario) - (offsetof(FCScenario, lastWord) + 4) < alignof(FCScenario));
-LUMIVEX_SIZE_IS(FCScenario, 2592);
+LUMIVEX_SIZE_IS(FCScenario, 20748);
 
 using Manager = FCOasys;
 LUMIVEX_MEMBER_AT(FCOasys, topWindow, 4);

@@ -12,9 +12,17 @@
 #include "sound/FCMidi.h"
 #include "sound/FCWaveDecoder_PCM.h"
 #include "sound/FCWaveDecoder_VORBIS.h"
+#include "sound/FCWaveDevice.h"
+#include "sound/FCWaveNotify.h"
 #include "surface/FCVSurface.h"
 #include "surface/FCVSurface24.h"
 #include "window/FCChildWindow.h"
 #include "window/FCDialog.h"
 #include "window/FCMenu.h"
 #include "window/FCWindow.h"
+
+// A class no included header uses is not laid out by the dump: use it.
+[[maybe_unused]] static void useWaveNotify()
+{
+    FCWaveNotify notify;
+}
