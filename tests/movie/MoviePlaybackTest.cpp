@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -194,6 +199,161 @@ TEST(MoviePlayback, MciViewPlaysAnAviAndPressesSpaceOnTheParent)
     EXPECT_EQ(parent.count(WM_KEYDOWN, VK_SPACE), 1);
     EXPECT_EQ(view->doneEvent.wait(0), 0u);
     view->sendMessage(FCAviView::kMessageStop, 0, 0);
+}
+
+// The window's client area as the screen shows it (0x00RRGGBB, top-down).
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    bool operator==(const Capture& other) const { return pixels == other.pixels; }
+};
+
+Capture captureClient(HWND window)
+{
+    Capture capture;
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = { 0, 0 };
+    ClientToScreen(window, &origin);
+    capture.width = client.right;
+    capture.height = client.bottom;
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = capture.width;
+    info.bmiHeader.biHeight = -capture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* first = static_cast<const uint32_t*>(bits);
+    capture.pixels.assign(first, first + static_cast<size_t>(capture.width) * capture.height);
+    for (uint32_t& pixel : capture.pixels)
+        pixel &= 0xFFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return capture;
+}
+
+bool near(uint32_t pixel, uint32_t colour)
+{
+    for (int shift : { 0, 8, 16 }) {
+        if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((colour >> shift) & 0xFF)) > 24)
+            return false;
+    }
+    return true;
+}
+
+// LUMIVEX_SOUND_CAPTURE names (as a Unix path) the file into which ALSA's
+// file plugin writes everything played; Wine shows the Unix root as Z:.
+std::wstring soundCaptureFile()
+{
+    const char* unixPath = std::getenv("LUMIVEX_SOUND_CAPTURE");
+    if (!unixPath)
+        return {};
+    std::wstring path = L"Z:";
+    for (const char* p = unixPath; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return path;
+}
+
+std::string readAll(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    bytes.resize(got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The power of one frequency in the samples (Goertzel).
+double powerAt(const std::vector<double>& samples, double frequency, double rate)
+{
+    double coefficient = 2 * std::cos(2 * std::numbers::pi * frequency / rate);
+    double previous = 0, beforePrevious = 0;
+    for (double sample : samples) {
+        double current = sample + coefficient * previous - beforePrevious;
+        beforePrevious = previous;
+        previous = current;
+    }
+    return previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
+}
+
+} // namespace
+
+namespace {
+
+TEST(MoviePlayback, TheWindowShowsTheMovieMovingAndKeepsItsLastFrame)
+{
+    ParentRecorder parent;
+    auto player = makePlayer(parent);
+    ASSERT_EQ(player->play(movieFile("pattern.avi").c_str(), 0, 256), UxWmvWindow::kErrorNone);
+    ASSERT_EQ(player->audioOnly, 0);
+    std::vector<Capture> moments;
+    for (int i = 0; i < 3; ++i) {
+        parent.pumpFor(600);
+        moments.push_back(captureClient(player->handle));
+    }
+    ASSERT_TRUE(parent.pumpUntil([&] { return !parent.received.empty(); }, 20000));
+    parent.pumpFor(300);
+    Capture last = captureClient(player->handle);
+    ASSERT_EQ(last.width, 320);
+    // The pattern moves: no two moments show the same picture.
+    EXPECT_FALSE(moments[0] == moments[1]);
+    EXPECT_FALSE(moments[1] == moments[2]);
+    // The movie's last frame alone has two flat halves, and it stays.
+    for (int y : { 20, 120, 220 }) {
+        for (int x : { 10, 80, 150 })
+            EXPECT_TRUE(near(last.at(x, y), 0xE02040)) << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
+        for (int x : { 170, 240, 310 })
+            EXPECT_TRUE(near(last.at(x, y), 0x20C0E0)) << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
+    }
+    for (const Capture& moment : moments)
+        EXPECT_FALSE(near(moment.at(40, 120), 0xE02040) && near(moment.at(280, 120), 0x20C0E0));
+}
+
+// The movie's 440 Hz tone reaches the sound output (ALSA's capture file,
+// 16-bit stereo at 44100 Hz as the system mixes).
+TEST(MoviePlayback, TheMoviesSoundReachesTheOutput)
+{
+    std::wstring capture = soundCaptureFile();
+    if (capture.empty())
+        GTEST_SKIP() << "LUMIVEX_SOUND_CAPTURE is not set";
+    DeleteFileW(capture.c_str());
+    {
+        ParentRecorder parent;
+        auto player = makePlayer(parent);
+        ASSERT_EQ(player->play(movieFile("pattern.avi").c_str(), 0, 256), UxWmvWindow::kErrorNone);
+        ASSERT_TRUE(parent.pumpUntil([&] { return !parent.received.empty(); }, 20000));
+        parent.pumpFor(300);
+    }
+    std::string bytes = readAll(capture);
+    std::vector<double> left;
+    for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+        int16_t sample;
+        std::memcpy(&sample, bytes.data() + i, 2);
+        left.push_back(sample);
+    }
+    ASSERT_GT(left.size(), 44100u) << bytes.size() << " bytes captured";
+    double tone = powerAt(left, 440, 44100);
+    EXPECT_GT(tone, 0);
+    for (double other : { 220.0, 330.0, 550.0, 660.0, 880.0 })
+        EXPECT_GT(tone, 100 * powerAt(left, other, 44100)) << other << " Hz";
 }
 
 } // namespace
