@@ -5,6 +5,8 @@
 #include "foundation/Diagnostic.h"
 #include "foundation/FCFile.h"
 #include "image/FCMcg.h"
+#include "movie/FCAviView.h"
+#include "movie/UxWmvWindow.h"
 #include "scenario/FCOasys.h"
 #include "sound/FCCd.h"
 #include "sound/FCMidi.h"
