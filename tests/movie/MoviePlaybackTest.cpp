@@ -319,9 +319,11 @@ TEST(MoviePlayback, TheWindowShowsTheMovieMovingAndKeepsItsLastFrame)
     // The movie's last frame alone has two flat halves, and it stays.
     for (int y : { 20, 120, 220 }) {
         for (int x : { 10, 80, 150 })
-            EXPECT_TRUE(near(last.at(x, y), 0xE02040)) << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
+            EXPECT_TRUE(near(last.at(x, y), 0xE02040))
+                << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
         for (int x : { 170, 240, 310 })
-            EXPECT_TRUE(near(last.at(x, y), 0x20C0E0)) << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
+            EXPECT_TRUE(near(last.at(x, y), 0x20C0E0))
+                << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
     }
     for (const Capture& moment : moments)
         EXPECT_FALSE(near(moment.at(40, 120), 0xE02040) && near(moment.at(280, 120), 0x20C0E0));
