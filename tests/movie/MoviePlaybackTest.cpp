@@ -244,7 +244,7 @@ Capture captureClient(HWND window)
     return capture;
 }
 
-bool near(uint32_t pixel, uint32_t colour)
+bool closeTo(uint32_t pixel, uint32_t colour)
 {
     for (int shift : { 0, 8, 16 }) {
         if (std::abs(static_cast<int>((pixel >> shift) & 0xFF) - static_cast<int>((colour >> shift) & 0xFF)) > 24)
@@ -319,14 +319,14 @@ TEST(MoviePlayback, TheWindowShowsTheMovieMovingAndKeepsItsLastFrame)
     // The movie's last frame alone has two flat halves, and it stays.
     for (int y : { 20, 120, 220 }) {
         for (int x : { 10, 80, 150 })
-            EXPECT_TRUE(near(last.at(x, y), 0xE02040))
+            EXPECT_TRUE(closeTo(last.at(x, y), 0xE02040))
                 << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
         for (int x : { 170, 240, 310 })
-            EXPECT_TRUE(near(last.at(x, y), 0x20C0E0))
+            EXPECT_TRUE(closeTo(last.at(x, y), 0x20C0E0))
                 << std::hex << last.at(x, y) << " at " << std::dec << x << "," << y;
     }
     for (const Capture& moment : moments)
-        EXPECT_FALSE(near(moment.at(40, 120), 0xE02040) && near(moment.at(280, 120), 0x20C0E0));
+        EXPECT_FALSE(closeTo(moment.at(40, 120), 0xE02040) && closeTo(moment.at(280, 120), 0x20C0E0));
 }
 
 // The movie's 440 Hz tone reaches the sound output (ALSA's capture file,
