@@ -12,8 +12,10 @@
 // request a movie window, wait for its end and go on.
 namespace {
 
-// Beyond its last frame the test movie lasts 3 s; a skipped one ends well before.
-constexpr int kMovieMs = 3000;
+// The test movie lasts 3 s; one that played to its end took at least this
+// long from the moment it started (the graph may show its first frames late,
+// never early); a skipped one ends well before.
+constexpr int kPlayedMs = 2500;
 
 std::string ini(const char* entry, const std::string& extra = "")
 {
@@ -29,7 +31,7 @@ void addMovie(GameFolder& folder)
     ASSERT_TRUE(CopyFileW(source, (folder.path() + L"\\movie.avi").c_str(), FALSE));
 }
 
-// The milliseconds from the request to the end, from "ended <ms>"; -1 without it.
+// The milliseconds from the start of playing to the end, from "ended <ms>"; -1 without it.
 int endedAfter(const std::string& trace)
 {
     size_t at = trace.find("\nended ");
@@ -53,7 +55,7 @@ TEST(MovieGame, AMoviePlaysToItsEndAndTheScenarioGoesOn)
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_NE(run.trace.find("\nerror 0\nended "), std::string::npos) << run.trace;
-        EXPECT_GE(endedAfter(run.trace), kMovieMs - 100) << run.trace;
+        EXPECT_GE(endedAfter(run.trace), kPlayedMs) << run.trace;
         EXPECT_NE(run.trace.find("\nafter movie\nEXIT\n"), std::string::npos) << run.trace;
         EXPECT_EQ(run.messages, "");
     }
@@ -84,9 +86,9 @@ TEST(MovieGame, AClickSkipsTheMovieOnlyOnceItsSkipDelayHasPassed)
         int ms = endedAfter(run.trace);
         if (c.skipped) {
             EXPECT_GE(ms, 0) << run.trace;
-            EXPECT_LT(ms, kMovieMs - 700) << run.trace;
+            EXPECT_LT(ms, 2000) << run.trace;
         } else {
-            EXPECT_GE(ms, kMovieMs - 100) << run.trace;
+            EXPECT_GE(ms, kPlayedMs) << run.trace;
         }
         EXPECT_NE(run.trace.find("\nafter movie\nEXIT\n"), std::string::npos) << run.trace;
     }

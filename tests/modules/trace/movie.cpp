@@ -1,6 +1,6 @@
 // Movie test entries (in story.dll): a movie in the view through a window
 // request, then the scenario goes on. Traces "player <handle>", "error <n>",
-// "ended <ms>" (from the request to the end) and "after movie".
+// "ended <ms>" (from the start of playing to the end) and "after movie".
 #include <windows.h>
 
 #include <cstdint>
@@ -56,8 +56,8 @@ void playWithDirectShow(FCScenario* scenario, const char* file, uint32_t skipDel
     request.title = "movie player: test";
     request.values[1] = 256;
     request.values[2] = static_cast<intptr_t>(skipDelayMs);
-    DWORD start = GetTickCount();
     auto* player = static_cast<UxWmvWindow*>(scenario->manager->requestWindow(request));
+    DWORD start = GetTickCount();
     if (!player) {
         trace("no player");
         scenario->nextEntry = "";
@@ -102,8 +102,8 @@ LUMIVEX_SCENARIO_ENTRY(aviToEnd)
 {
     std::string path = gameFile("movie.avi");
     FCWindowRequest request = movieRequest(FCAviView::kKind, path);
-    DWORD start = GetTickCount();
     auto* view = static_cast<FCAviView*>(scenario->manager->requestWindow(request));
+    DWORD start = GetTickCount();
     if (!view || !view->mci.mciWindow) {
         trace("no mci");
         scenario->nextEntry = "";
