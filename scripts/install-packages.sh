@@ -35,7 +35,7 @@ if [ $want_win32 = 1 ] || [ $want_run = 1 ]; then
 fi
 if [ $want_win64 = 1 ]; then
     pkgs+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
-        gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+        gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-bad)
 fi
 
 missing=()

@@ -386,3 +386,17 @@ TEST(MoviePlayback, TheMoviesSoundReachesTheOutput)
 }
 
 } // namespace
+
+// MPEG-1 (a system stream with MPEG-1 video and Layer II sound) plays through
+// GStreamer's libav and "bad" plug-ins (scripts/install-packages.sh).
+TEST(MoviePlayback, AnMpeg1MoviePlaysToItsEnd)
+{
+    ParentRecorder parent;
+    auto player = makePlayer(parent);
+    ASSERT_EQ(player->play(movieFile("pattern.mpg").c_str(), 0, 256), UxWmvWindow::kErrorNone);
+    EXPECT_EQ(player->audioOnly, 0);
+    ASSERT_TRUE(parent.pumpUntil([&] { return !parent.received.empty(); }, 20000));
+    parent.pumpFor(300);
+    EXPECT_EQ(parent.count(UxWmvWindow::kMessageGraphNotify, UxWmvWindow::kNotifyComplete), 1);
+    EXPECT_EQ(parent.received.size(), 1u);
+}
