@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles_win32.h"
+
 #include "movie/FCAviView.h"
 #include "movie/MovieVolume.h"
 #include "movie/UxWmvWindow.h"
@@ -255,19 +257,6 @@ bool closeTo(uint32_t pixel, uint32_t colour)
             return false;
     }
     return true;
-}
-
-// LUMIVEX_SOUND_CAPTURE names (as a Unix path) the file into which ALSA's
-// file plugin writes everything played; Wine shows the Unix root as Z:.
-std::wstring soundCaptureFile()
-{
-    const char* unixPath = std::getenv("LUMIVEX_SOUND_CAPTURE");
-    if (!unixPath)
-        return {};
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
 }
 
 std::string readAll(const std::wstring& path)

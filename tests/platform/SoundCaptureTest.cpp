@@ -9,20 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "support/TestFiles_win32.h"
 
-// LUMIVEX_SOUND_CAPTURE names (as a Unix path) the file into which ALSA's
-// file plugin writes everything played; Wine shows the Unix root as Z:.
-std::wstring captureFile()
-{
-    const char* unixPath = std::getenv("LUMIVEX_SOUND_CAPTURE");
-    if (!unixPath)
-        return {};
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
-}
+namespace {
 
 std::vector<int16_t> readSamples(const std::wstring& path)
 {
@@ -46,7 +35,7 @@ std::vector<int16_t> readSamples(const std::wstring& path)
 // frames whose samples encode their own index come out unchanged.
 TEST(SoundCapture, WaveOutReachesCaptureFileExactly)
 {
-    std::wstring capture = captureFile();
+    std::wstring capture = soundCaptureFile();
     if (capture.empty())
         GTEST_SKIP() << "LUMIVEX_SOUND_CAPTURE is not set";
     DeleteFileW(capture.c_str());

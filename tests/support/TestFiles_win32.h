@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -48,4 +49,18 @@ inline std::vector<uint8_t> readAll(const std::string& path)
         std::fclose(f);
     }
     return out;
+}
+
+// LUMIVEX_SOUND_CAPTURE names (as a Unix path) the file into which ALSA's
+// file plugin writes everything played; Wine shows the Unix root as Z:.
+// Empty when it is not set.
+inline std::wstring soundCaptureFile()
+{
+    const char* unixPath = std::getenv("LUMIVEX_SOUND_CAPTURE");
+    if (!unixPath)
+        return {};
+    std::wstring path = L"Z:";
+    for (const char* p = unixPath; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return path;
 }
