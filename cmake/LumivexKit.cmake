@@ -13,7 +13,7 @@ install(TARGETS lumivex Lumivex
 install(FILES ${LUMIVEX_RUNTIME_DLLS} DESTINATION bin COMPONENT kit)
 # The message catalogues go beside the executable.
 install(FILES ${LUMIVEX_CATALOGUES} DESTINATION bin COMPONENT kit)
-foreach(folder foundation scenario startup window sound surface layer text)
+foreach(folder foundation scenario startup window sound surface layer text movie)
   install(DIRECTORY "${PROJECT_SOURCE_DIR}/${folder}/" DESTINATION include/lumivex/${folder}
           COMPONENT kit FILES_MATCHING PATTERN "*.h")
 endforeach()

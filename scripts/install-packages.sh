@@ -36,7 +36,8 @@ if [ $want_win32 = 1 ] || [ $want_run = 1 ]; then
 fi
 if [ $want_win64 = 1 ]; then
     pkgs+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
-        gstreamer1.0-plugins-base gstreamer1.0-plugins-good fonts-ipafont-gothic fonts-ipafont-mincho)
+        gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav gstreamer1.0-plugins-bad
+        fonts-ipafont-gothic fonts-ipafont-mincho)
 fi
 
 missing=()

@@ -33,6 +33,11 @@ public:
     // one, and is a click like the first.
     FCLResult onLButtonDblClk(FCWParam wParam, FCLParam lParam) override;
     FCLResult onRButtonUp(FCWParam wParam, FCLParam lParam) override;
+    // The end of a movie shown in the view answers a pending input wait like
+    // the space key: a DirectShow player's 0x8009 (its wParam, 1 completed or
+    // 2 skipped, becomes the input data), an MCI view's posted space key.
+    FCLResult onAppMessage(uint32_t message, FCWParam wParam, FCLParam lParam) override;
+    FCLResult onKeyDown(FCWParam wParam, FCLParam lParam) override;
 
     // Whether a scenario is still running.
     bool running() const;
@@ -46,5 +51,6 @@ public:
 private:
     void startScenario();
     void forwardClick(int32_t clickCode, int32_t clickWaitCode, FCLParam lParam);
+    void forwardMovieEnd(int32_t data);
     void endScenario();
 };

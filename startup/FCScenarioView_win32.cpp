@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "foundation/Diagnostic.h"
+#include "movie/UxWmvWindow.h"
 #include "scenario/FCOasys.h"
 #include "startup/FCMainWindow.h"
 #include "startup/UxApplicationFlags.h"
@@ -137,4 +138,28 @@ FCLResult FCScenarioView::onRButtonUp(FCWParam wParam, FCLParam lParam)
 {
     forwardClick(FCOasys::kInputRightClick, 27, lParam);
     return FCChildWindow::onRButtonUp(wParam, lParam);
+}
+
+void FCScenarioView::forwardMovieEnd(int32_t data)
+{
+    if (manager && manager->waiting && !manager->exiting)
+        PostThreadMessageW(manager->windowThread.id, FCOasys::kMessageInput, VK_SPACE, data);
+}
+
+FCLResult FCScenarioView::onAppMessage(uint32_t message, FCWParam wParam, FCLParam lParam)
+{
+    if (message == UxWmvWindow::kMessageGraphNotify) {
+        forwardMovieEnd(static_cast<int32_t>(wParam));
+        return 0;
+    }
+    return FCChildWindow::onAppMessage(message, wParam, lParam);
+}
+
+FCLResult FCScenarioView::onKeyDown(FCWParam wParam, FCLParam lParam)
+{
+    // A key the player presses has a repeat count in lParam; the space that
+    // an MCI view posts at its end has none.
+    if (wParam == VK_SPACE && lParam == 0)
+        forwardMovieEnd(0);
+    return FCChildWindow::onKeyDown(wParam, lParam);
 }

@@ -7,6 +7,8 @@
 #include "image/FCMcg.h"
 #include "layer/FCAnimatedControl.h"
 #include "layer/FCLayerViewport.h"
+#include "movie/FCAviView.h"
+#include "movie/UxWmvWindow.h"
 #include "scenario/FCOasys.h"
 #include "sound/FCCd.h"
 #include "sound/FCMidi.h"
