@@ -63,12 +63,31 @@ WideText widen(const char* text, int32_t length)
     return wide;
 }
 
+// The layout's notices about positions outside the area: the warning box
+// owned by the area's window, and the debugger line.
+class AreaNotices : public PrintLayoutTarget {
+public:
+    explicit AreaNotices(FCPrintArea& area)
+        : area(area)
+    {
+    }
+    void warnStartOutside(const char* text) override
+    {
+        UxMessageBox::show(area.window ? area.window->handle : nullptr, text, "FCPrintArea manager",
+            MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
+    }
+    void debugNotice(const char* text) override { debuggerOutput(text); }
+
+protected:
+    FCPrintArea& area;
+};
+
 // The print area's device as the layout sees it.
-class AreaTarget final : public PrintLayoutTarget {
+class AreaTarget final : public AreaNotices {
 public:
     explicit AreaTarget(
         FCPrintArea& area, FCHitretDataContainer* hitretData, int32_t (*wait)(FCPrintArea&, FCHitretDataContainer*))
-        : area(area)
+        : AreaNotices(area)
         , hitretData(hitretData)
         , wait(wait)
     {
@@ -120,15 +139,8 @@ public:
         wait(area, hitretData);
         area.clearArea(FCPrintArea::kClearFlush);
     }
-    void warnStartOutside(const char* text) override
-    {
-        UxMessageBox::show(area.window ? area.window->handle : nullptr, text, "FCPrintArea manager",
-            MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
-    }
-    void debugNotice(const char* text) override { debuggerOutput(text); }
 
 private:
-    FCPrintArea& area;
     FCHitretDataContainer* hitretData;
     int32_t (*wait)(FCPrintArea&, FCHitretDataContainer*);
 };
@@ -159,26 +171,14 @@ void storeLayoutState(FCPrintArea& area, const PrintLayoutState& state)
         area.firstPiece = state.firstPiece;
 }
 
-// Targets for home and setPosition alone: they only warn.
-class WarningTarget final : public PrintLayoutTarget {
+// The target of home and setPosition: nothing to measure or draw.
+class WarningTarget final : public AreaNotices {
 public:
-    explicit WarningTarget(FCPrintArea& area)
-        : area(area)
-    {
-    }
+    using AreaNotices::AreaNotices;
     int32_t fitBytes(const char*, int32_t, int32_t) override { return 0; }
     int32_t textWidth(const char*, int32_t) override { return 0; }
     void drawPiece(int32_t, int32_t, const char*, int32_t, bool) override { }
     void areaFull() override { }
-    void warnStartOutside(const char* text) override
-    {
-        UxMessageBox::show(area.window ? area.window->handle : nullptr, text, "FCPrintArea manager",
-            MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
-    }
-    void debugNotice(const char* text) override { debuggerOutput(text); }
-
-private:
-    FCPrintArea& area;
 };
 
 int32_t waitForArea(FCPrintArea& area, FCHitretDataContainer* data)
