@@ -127,6 +127,18 @@ namespace {
     X(onDeviceChange, WM_DEVICECHANGE, 97)
 
 // A window that writes down every handler call while recording is on.
+// Moves the pointer to the screen's far corner, away from the test windows,
+// and lets the messages its move caused arrive: an earlier test (a real
+// click) may have left it over the place where the next window opens.
+void keepPointerAway()
+{
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    for (int i = 0; i < 5; ++i) {
+        Sleep(20);
+        pumpMessages();
+    }
+}
+
 class RecordingWindow : public FCWindow {
 public:
     struct Call {
@@ -321,6 +333,7 @@ TEST(WindowFramework, MessageRangesReachTheirSlots)
 {
     RecordingWindow window;
     ASSERT_EQ(window.create(), 1);
+    keepPointerAway();
     window.recording = true;
     UINT registered = RegisterWindowMessageW(L"LumivexTestRegisteredMessage");
     ASSERT_GE(registered, 0xC000u);
@@ -392,6 +405,7 @@ TEST(WindowFramework, CharactersArriveInTheGamesCodePage)
     setTextCodePage(932);
     RecordingWindow window;
     ASSERT_EQ(window.create(), 1);
+    keepPointerAway();
     window.recording = true;
 
     // HIRAGANA LETTER A is 0x82 0xA0 in code page 932: two character calls,
